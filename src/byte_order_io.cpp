@@ -1,0 +1,94 @@
+// Byte-order integer I/O. The stream bytes are built from the value with shifts,
+// so the host's own byte order never enters into it.
+#include <seqtrace/byte_order_io.h>
+
+namespace {
+
+int32_t write_bytes(FILE *stream, const unsigned char *bytes, size_t width) {
+    return fwrite(bytes, width, 1, stream) == 1 ? 1 : 0;
+}
+
+// Reads width bytes in one call; false leaves the caller's variable alone.
+bool read_bytes(FILE *stream, unsigned char *bytes, size_t width) {
+    return fread(bytes, width, 1, stream) == 1;
+}
+
+} // namespace
+
+extern "C" {
+
+int32_t be_write_int_1(FILE *stream, const uint8_t *value) {
+    return fwrite(value, 1, 1, stream) == 1 ? 1 : 0;
+}
+
+int32_t le_write_int_1(FILE *stream, const uint8_t *value) { return be_write_int_1(stream, value); }
+
+int32_t be_write_int_2(FILE *stream, const uint16_t *value) {
+    const uint16_t v = *value;
+    const unsigned char bytes[2] = {static_cast<unsigned char>(v >> 8),
+                                    static_cast<unsigned char>(v)};
+    return write_bytes(stream, bytes, 2);
+}
+
+int32_t le_write_int_2(FILE *stream, const uint16_t *value) {
+    const uint16_t v = *value;
+    const unsigned char bytes[2] = {static_cast<unsigned char>(v),
+                                    static_cast<unsigned char>(v >> 8)};
+    return write_bytes(stream, bytes, 2);
+}
+
+int32_t be_write_int_4(FILE *stream, const uint32_t *value) {
+    const uint32_t v = *value;
+    const unsigned char bytes[4] = {
+        static_cast<unsigned char>(v >> 24), static_cast<unsigned char>(v >> 16),
+        static_cast<unsigned char>(v >> 8), static_cast<unsigned char>(v)};
+    return write_bytes(stream, bytes, 4);
+}
+
+int32_t le_write_int_4(FILE *stream, const uint32_t *value) {
+    const uint32_t v = *value;
+    const unsigned char bytes[4] = {
+        static_cast<unsigned char>(v), static_cast<unsigned char>(v >> 8),
+        static_cast<unsigned char>(v >> 16), static_cast<unsigned char>(v >> 24)};
+    return write_bytes(stream, bytes, 4);
+}
+
+int32_t be_read_int_1(FILE *stream, uint8_t *value) {
+    return fread(value, 1, 1, stream) == 1 ? 1 : 0;
+}
+
+int32_t le_read_int_1(FILE *stream, uint8_t *value) { return be_read_int_1(stream, value); }
+
+int32_t be_read_int_2(FILE *stream, uint16_t *value) {
+    unsigned char b[2];
+    if (!read_bytes(stream, b, 2))
+        return 0;
+    *value = static_cast<uint16_t>(b[0] << 8 | b[1]);
+    return 1;
+}
+
+int32_t le_read_int_2(FILE *stream, uint16_t *value) {
+    unsigned char b[2];
+    if (!read_bytes(stream, b, 2))
+        return 0;
+    *value = static_cast<uint16_t>(b[1] << 8 | b[0]);
+    return 1;
+}
+
+int32_t be_read_int_4(FILE *stream, uint32_t *value) {
+    unsigned char b[4];
+    if (!read_bytes(stream, b, 4))
+        return 0;
+    *value = uint32_t{b[0]} << 24 | uint32_t{b[1]} << 16 | uint32_t{b[2]} << 8 | uint32_t{b[3]};
+    return 1;
+}
+
+int32_t le_read_int_4(FILE *stream, uint32_t *value) {
+    unsigned char b[4];
+    if (!read_bytes(stream, b, 4))
+        return 0;
+    *value = uint32_t{b[3]} << 24 | uint32_t{b[2]} << 16 | uint32_t{b[1]} << 8 | uint32_t{b[0]};
+    return 1;
+}
+
+} // extern "C"

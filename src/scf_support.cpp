@@ -1,0 +1,141 @@
+// SCF support: the magic-number test, the version field and the delta filters.
+#include <seqtrace/byte_order_io.h>
+#include <seqtrace/scf_support.h>
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+bool is_digit(char c) { return c >= '0' && c <= '9'; }
+
+// The value atof gives for a field made only of digits, full stops and spaces,
+// computed without atof so that the caller's locale (which may make the comma the
+// decimal point) cannot change it. Such a field holds at most four digits, so the
+// number is an integer below 10^4 over a power of ten below 10^4; both are exact
+// doubles and one IEEE division rounds their quotient correctly, exactly as the
+// C library's decimal conversion does.
+double parse_version_prefix(const char *text) {
+    while (*text == ' ')
+        ++text;
+    unsigned digits_value = 0;
+    int fraction_digits = 0;
+    bool any_digit = false;
+    for (; is_digit(*text); ++text) {
+        digits_value = digits_value * 10 + static_cast<unsigned>(*text - '0');
+        any_digit = true;
+    }
+    if (*text == '.') {
+        for (++text; is_digit(*text); ++text) {
+            digits_value = digits_value * 10 + static_cast<unsigned>(*text - '0');
+            ++fraction_digits;
+            any_digit = true;
+        }
+    }
+    if (!any_digit)
+        return 0.0;
+    static const double powers_of_ten[] = {1.0, 10.0, 100.0, 1000.0};
+    return static_cast<double>(digits_value) / powers_of_ten[fraction_digits];
+}
+
+// Rewrites the output of "%1.2f" with '.' as the decimal point, whatever bytes the
+// current locale used for it: the sign and integer digits, then the locale's point,
+// then exactly two digits. Texts without digits (inf, nan) pass unchanged.
+size_t normalise_decimal_point(const char *in, size_t length, char *out) {
+    size_t i = 0;
+    size_t o = 0;
+    if (i < length && in[i] == '-')
+        out[o++] = in[i++];
+    if (i == length || !is_digit(in[i])) {
+        while (i < length)
+            out[o++] = in[i++];
+        return o;
+    }
+    while (i < length && is_digit(in[i]))
+        out[o++] = in[i++];
+    if (i < length && length - i > 2) {
+        out[o++] = '.';
+        out[o++] = in[length - 2];
+        out[o++] = in[length - 1];
+    }
+    return o;
+}
+
+// The delta filters as plain loops: the reference any faster version must match.
+// T is the unsigned type of the sample width, so all arithmetic wraps.
+template <typename T> void delta_encode_plain(T *s, int32_t n) {
+    for (int32_t i = n - 1; i >= 2; --i)
+        s[i] = static_cast<T>(s[i] - 2 * s[i - 1] + s[i - 2]);
+    if (n >= 2)
+        s[1] = static_cast<T>(s[1] - 2 * s[0]);
+}
+
+template <typename T> void delta_decode_plain(T *s, int32_t n) {
+    T first = 0;  // running sum of second differences: the first differences
+    T value = 0;  // running sum of first differences: the values
+    for (int32_t i = 0; i < n; ++i) {
+        first = static_cast<T>(first + s[i]);
+        value = static_cast<T>(value + first);
+        s[i] = value;
+    }
+}
+
+template <typename T> void delta_filter(T *samples, int32_t count, int32_t job) {
+    if (count <= 0)
+        return;
+    if (job == 1)
+        delta_encode_plain(samples, count);
+    else
+        delta_decode_plain(samples, count);
+}
+
+} // namespace
+
+extern "C" {
+
+int32_t is_scf(const char *path) {
+    FILE *stream = std::fopen(path, "rb");
+    if (stream == nullptr)
+        return -1;
+    uint32_t magic = 0;
+    const int32_t result = be_read_int_4(stream, &magic) == 1 && magic == SCF_MAGIC ? 1 : 0;
+    std::fclose(stream);
+    return result;
+}
+
+float scf_version_str2float(const char version[4]) {
+    char field[5];
+    std::strncpy(field, version, 4);
+    field[4] = '\0';
+    if (std::strspn(field, "0123456789. ") != 4)
+        return 0.0f;
+    return static_cast<float>(parse_version_prefix(field));
+}
+
+const char *scf_version_float2str(float version) {
+    static char text[5];
+    // Large enough for "%1.2f" of any float: sign, 39 digits, a locale's decimal
+    // point of up to a few bytes, two decimals.
+    char full[80];
+    const int length = std::snprintf(full, sizeof full, "%1.2f", static_cast<double>(version));
+    char plain[sizeof full];
+    size_t plain_length = 0;
+    if (length > 0 && static_cast<size_t>(length) < sizeof full)
+        plain_length = normalise_decimal_point(full, static_cast<size_t>(length), plain);
+    if (plain_length > sizeof text - 1)
+        plain_length = sizeof text - 1;
+    std::memcpy(text, plain, plain_length);
+    text[plain_length] = '\0';
+    return text;
+}
+
+void delta_samples1(int8_t *samples, int32_t count, int32_t job) {
+    // uint8_t may alias the caller's int8_t array, and its arithmetic wraps.
+    delta_filter(reinterpret_cast<uint8_t *>(samples), count, job);
+}
+
+void delta_samples2(uint16_t *samples, int32_t count, int32_t job) {
+    delta_filter(samples, count, job);
+}
+
+} // extern "C"
