@@ -1,7 +1,9 @@
 // SCF support: the magic-number test, the version field and the delta filters.
 #include <seqtrace/byte_order_io.h>
 #include <seqtrace/scf_support.h>
+#include <seqtrace/xalloc.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 
@@ -136,6 +138,64 @@ void delta_samples1(int8_t *samples, int32_t count, int32_t job) {
 
 void delta_samples2(uint16_t *samples, int32_t count, int32_t job) {
     delta_filter(samples, count, job);
+}
+
+ScfRecord *scf_allocate(int32_t num_samples, int32_t sample_size, int32_t num_bases,
+                        int32_t comments_size, int32_t private_size) {
+    if (num_samples < 0 || num_bases < 0 || comments_size < 0 || private_size < 0)
+        return nullptr;
+    // Every size is checked before anything is allocated, so a refusal leaves
+    // nothing to release and no size can wrap to a smaller block.
+    const int64_t point_bytes = sample_size == 1 ? 4 : 8;
+    const int64_t sample_bytes = int64_t{num_samples} * point_bytes + 1;
+    const int64_t base_entries = int64_t{num_bases} + 1;
+    const int64_t comment_bytes = int64_t{comments_size} + 1;
+    if (sample_bytes > INT32_MAX || base_entries * int64_t{sizeof(ScfBase)} > INT32_MAX ||
+        comment_bytes > INT32_MAX)
+        return nullptr;
+
+    auto *record = static_cast<ScfRecord *>(xcalloc(1, static_cast<int32_t>(sizeof(ScfRecord))));
+    if (record == nullptr)
+        return nullptr;
+    record->bases = xcalloc(static_cast<int32_t>(sizeof(ScfBase)), static_cast<int32_t>(base_entries));
+    if (record->bases == nullptr)
+        goto release_record;
+    record->header.sample_size = static_cast<uint32_t>(sample_size);
+    record->samples = xmalloc(static_cast<int32_t>(sample_bytes));
+    if (record->samples == nullptr)
+        goto release_bases;
+    if (comments_size != 0) {
+        record->comments = static_cast<char *>(xmalloc(static_cast<int32_t>(comment_bytes)));
+        if (record->comments == nullptr)
+            goto release_samples;
+    }
+    if (private_size != 0) {
+        record->private_data = xmalloc(private_size);
+        if (record->private_data == nullptr)
+            goto release_comments;
+    }
+    return record;
+
+release_comments:
+    if (record->comments != nullptr)
+        xfree(record->comments);
+release_samples:
+    xfree(record->samples);
+release_bases:
+    xfree(record->bases);
+release_record:
+    xfree(record);
+    return nullptr;
+}
+
+void scf_deallocate(ScfRecord *record) {
+    xfree(record->bases);
+    xfree(record->samples);
+    if (record->comments != nullptr)
+        xfree(record->comments);
+    if (record->private_data != nullptr)
+        xfree(record->private_data);
+    xfree(record);
 }
 
 } // extern "C"

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
+#include <cstddef>
 #include <clocale>
 #include <cmath>
 #include <cstdlib>
@@ -13,6 +15,7 @@
 #include <vector>
 
 #include "files.h"
+#include "test_alloc.h"
 
 using seqtrace_test::TempDir;
 
@@ -339,4 +342,147 @@ TEST(DeltaSamples, TouchesNothingOutsideTheArray) {
             }
         }
     }
+}
+
+// ---- SCF record -------------------------------------------------------------
+
+namespace {
+
+bool all_bytes_are(const void *block, size_t size, unsigned char value) {
+    const auto *p = static_cast<const unsigned char *>(block);
+    return std::all_of(p, p + size, [value](unsigned char b) { return b == value; });
+}
+
+} // namespace
+
+TEST(ScfAllocate, SizesEveryBlockFromTheCounts) {
+    struct Case {
+        int32_t samples, sample_size, bases, comments, private_size;
+        int32_t sample_bytes, base_bytes, comment_bytes, private_bytes;  // -1: no block
+    };
+    const Case cases[] = {
+        {100, 1, 10, 0, 0, 401, 132, -1, -1},
+        {100, 2, 10, 0, 0, 801, 132, -1, -1},
+        {100, 4, 10, 0, 0, 801, 132, -1, -1},
+        {0, 1, 0, 0, 0, 1, 12, -1, -1},
+        {0, 2, 0, 5, 7, 1, 12, 6, 7},
+        {3, 1, 2, 1, 1, 13, 36, 2, 1},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(std::to_string(c.samples) + "/" + std::to_string(c.sample_size) + "/" +
+                     std::to_string(c.bases) + "/" + std::to_string(c.comments) + "/" +
+                     std::to_string(c.private_size));
+        test_alloc::reset();
+        ScfRecord *r = scf_allocate(c.samples, c.sample_size, c.bases, c.comments, c.private_size);
+        ASSERT_NE(r, nullptr);
+        EXPECT_EQ(test_alloc::size_of(r), static_cast<int32_t>(sizeof(ScfRecord)));
+        EXPECT_EQ(test_alloc::size_of(r->samples), c.sample_bytes);
+        EXPECT_EQ(test_alloc::size_of(r->bases), c.base_bytes);
+        EXPECT_TRUE(all_bytes_are(r->bases, static_cast<size_t>(c.base_bytes), 0));
+        EXPECT_EQ(r->comments == nullptr, c.comment_bytes < 0);
+        EXPECT_EQ(test_alloc::size_of(r->comments), c.comment_bytes);
+        EXPECT_EQ(r->private_data == nullptr, c.private_bytes < 0);
+        EXPECT_EQ(test_alloc::size_of(r->private_data), c.private_bytes);
+
+        // The header holds sample_size and nothing else.
+        EXPECT_EQ(r->header.sample_size, static_cast<uint32_t>(c.sample_size));
+        ScfHeader expected{};
+        expected.sample_size = static_cast<uint32_t>(c.sample_size);
+        EXPECT_EQ(std::memcmp(&r->header, &expected, sizeof expected), 0);
+        scf_deallocate(r);
+        EXPECT_EQ(test_alloc::live_blocks(), 0);
+        EXPECT_EQ(test_alloc::bad_frees(), 0);
+    }
+}
+
+TEST(ScfAllocate, ReleasesEverythingWhenAnyAllocationFails) {
+    struct Case {
+        int32_t comments, private_size;
+        long requests;  // allocation points the call has
+    };
+    for (const Case c : {Case{3, 4, 5}, Case{3, 0, 4}, Case{0, 4, 4}, Case{0, 0, 3}}) {
+        SCOPED_TRACE(std::to_string(c.comments) + "/" + std::to_string(c.private_size));
+        const long made = test_alloc::check_every_failure(
+            [&] { return scf_allocate(10, 2, 5, c.comments, c.private_size); }, scf_deallocate);
+        EXPECT_EQ(made, c.requests);
+    }
+}
+
+TEST(ScfAllocate, RefusesSizesThatDoNotFitWithoutAllocating) {
+    struct Case {
+        const char *name;
+        int32_t samples, sample_size, bases, comments, private_size;
+    };
+    const Case cases[] = {
+        {"0x40000000 1-byte samples", 0x40000000, 1, 0, 0, 0},
+        {"0x1FFFFFFF 2-byte samples", 0x1FFFFFFF, 2, 0, 0, 0},
+        {"most samples", INT32_MAX, 1, 0, 0, 0},
+        {"num_bases 0x7FFFFFFF", 0, 1, 0x7FFFFFFF, 0, 0},
+        {"bases just over", 0, 1, INT32_MAX / 12, 0, 0},
+        {"comments_size 0x7FFFFFFF", 0, 1, 0, INT32_MAX, 0},
+        {"negative samples", -1, 1, 0, 0, 0},
+        {"negative bases", 0, 1, -1, 0, 0},
+        {"negative comments", 0, 1, 0, -1, 0},
+        {"negative private", 0, 1, 0, 0, -1},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        test_alloc::reset();
+        EXPECT_EQ(scf_allocate(c.samples, c.sample_size, c.bases, c.comments, c.private_size),
+                  nullptr);
+        EXPECT_EQ(test_alloc::requests(), 0);
+        EXPECT_EQ(test_alloc::live_blocks(), 0);
+    }
+}
+
+TEST(ScfAllocate, AcceptsTheLargestBlocksThatFit) {
+    // One below each limit must pass the size checks and reach the allocator,
+    // which refuses here only because of the test's own limit.
+    test_alloc::reset();
+    test_alloc::set_limit(1 << 20);
+    EXPECT_EQ(scf_allocate((INT32_MAX - 1) / 4, 1, 0, 0, 0), nullptr);
+    EXPECT_EQ(test_alloc::largest_request(), int64_t{(INT32_MAX - 1) / 4} * 4 + 1);
+    test_alloc::reset();
+    test_alloc::set_limit(1 << 20);
+    EXPECT_EQ(scf_allocate(0, 1, INT32_MAX / 12 - 1, 0, 0), nullptr);
+    EXPECT_EQ(test_alloc::largest_request(), int64_t{INT32_MAX / 12} * 12);
+    test_alloc::reset();
+    EXPECT_EQ(test_alloc::live_blocks(), 0);
+}
+
+TEST(ScfDeallocate, ReleasesTheBlocksInOrder) {
+    for (const bool optional_blocks : {true, false}) {
+        SCOPED_TRACE(optional_blocks ? "with comments and private data" : "without");
+        test_alloc::reset();
+        ScfRecord *r = scf_allocate(10, 1, 2, optional_blocks ? 3 : 0, optional_blocks ? 4 : 0);
+        ASSERT_NE(r, nullptr);
+        std::vector<void *> expected = {r->bases, r->samples};
+        if (optional_blocks) {
+            expected.push_back(r->comments);
+            expected.push_back(r->private_data);
+        }
+        expected.push_back(r);
+        test_alloc::reset();
+        scf_deallocate(r);
+        std::vector<void *> freed;
+        for (const auto &e : test_alloc::log())
+            if (e.kind == test_alloc::Event::Free)
+                freed.push_back(e.block);
+        EXPECT_EQ(freed, expected);
+        EXPECT_EQ(test_alloc::bad_frees(), 0);
+        EXPECT_EQ(test_alloc::live_blocks(), 0);
+    }
+}
+
+TEST(ScfRecordLayout, MatchesTheFileFormat) {
+    EXPECT_EQ(sizeof(ScfHeader), 128u);
+    EXPECT_EQ(offsetof(ScfHeader, samples_offset), 8u);
+    EXPECT_EQ(offsetof(ScfHeader, comments_offset), 32u);
+    EXPECT_EQ(offsetof(ScfHeader, version), 36u);
+    EXPECT_EQ(offsetof(ScfHeader, sample_size), 40u);
+    EXPECT_EQ(offsetof(ScfHeader, private_offset), 52u);
+    EXPECT_EQ(sizeof(ScfBase), 12u);
+    EXPECT_EQ(offsetof(ScfBase, base), 8u);
+    EXPECT_EQ(sizeof(ScfSamples1), 4u);
+    EXPECT_EQ(sizeof(ScfSamples2), 8u);
 }
