@@ -12,7 +12,7 @@ namespace {
 const unsigned char kMagic[4] = {0x2E, 0x63, 0x74, 0x66};
 constexpr uint32_t kVersion = 1;
 constexpr size_t kHeaderBytes = 20;
-constexpr uint32_t kChunk = 4096;  // values moved per stdio call
+constexpr uint32_t kChunk = 4096; // values moved per stdio call
 
 uint32_t get_be(const unsigned char *p, size_t width) {
     uint32_t v = 0;
@@ -67,7 +67,7 @@ template <typename T> bool write_array(FILE *stream, uint32_t count, const T *ar
     for (uint32_t done = 0; done < count;) {
         const uint32_t n = std::min(count - done, kChunk);
         for (uint32_t i = 0; i < n; ++i)
-            put_be(raw + i * sizeof(T), static_cast<uint32_t>(array[done + i]) , sizeof(T));
+            put_be(raw + i * sizeof(T), static_cast<uint32_t>(array[done + i]), sizeof(T));
         if (std::fwrite(raw, sizeof(T), n, stream) != n)
             return false;
         done += n;
@@ -75,7 +75,9 @@ template <typename T> bool write_array(FILE *stream, uint32_t count, const T *ar
     return true;
 }
 
-bool valid_count(int32_t count) { return count >= 0 && count <= CTF_MAX_COUNT; }
+bool valid_count(int32_t count) {
+    return count >= 0 && count <= CTF_MAX_COUNT;
+}
 
 } // namespace
 
@@ -101,8 +103,7 @@ TraceRecord *ctfFRead(FILE *stream) {
     if (!read_array(stream, points, &trace->trace_A) ||
         !read_array(stream, points, &trace->trace_C) ||
         !read_array(stream, points, &trace->trace_G) ||
-        !read_array(stream, points, &trace->trace_T) ||
-        !read_array(stream, bases, &trace->bases) ||
+        !read_array(stream, points, &trace->trace_T) || !read_array(stream, bases, &trace->bases) ||
         !read_array(stream, bases, &trace->base_peaks)) {
         ctfFreeTrace(trace);
         return nullptr;

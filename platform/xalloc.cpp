@@ -7,7 +7,9 @@
 namespace {
 
 // malloc(0) may legitimately return NULL, which callers would take for failure.
-size_t at_least_one(int32_t size) { return size > 0 ? static_cast<size_t>(size) : 1; }
+size_t at_least_one(int32_t size) {
+    return size > 0 ? static_cast<size_t>(size) : 1;
+}
 
 } // namespace
 
@@ -34,6 +36,8 @@ void *xrealloc(void *block, int32_t size) {
     return std::realloc(block, at_least_one(size));
 }
 
-void xfree(void *block) { std::free(block); }
+void xfree(void *block) {
+    std::free(block);
+}
 
 } // extern "C"

@@ -21,7 +21,9 @@ int32_t be_write_int_1(FILE *stream, const uint8_t *value) {
     return fwrite(value, 1, 1, stream) == 1 ? 1 : 0;
 }
 
-int32_t le_write_int_1(FILE *stream, const uint8_t *value) { return be_write_int_1(stream, value); }
+int32_t le_write_int_1(FILE *stream, const uint8_t *value) {
+    return be_write_int_1(stream, value);
+}
 
 int32_t be_write_int_2(FILE *stream, const uint16_t *value) {
     const uint16_t v = *value;
@@ -57,7 +59,9 @@ int32_t be_read_int_1(FILE *stream, uint8_t *value) {
     return fread(value, 1, 1, stream) == 1 ? 1 : 0;
 }
 
-int32_t le_read_int_1(FILE *stream, uint8_t *value) { return be_read_int_1(stream, value); }
+int32_t le_read_int_1(FILE *stream, uint8_t *value) {
+    return be_read_int_1(stream, value);
+}
 
 int32_t be_read_int_2(FILE *stream, uint16_t *value) {
     unsigned char b[2];

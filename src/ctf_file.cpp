@@ -8,16 +8,20 @@
 
 extern "C" {
 
-TraceRecord *fread_ctf(FILE *stream) { return ctfFRead(stream); }
+TraceRecord *fread_ctf(FILE *stream) {
+    return ctfFRead(stream);
+}
 
-int32_t fwrite_ctf(FILE *stream, TraceRecord *trace) { return ctfFWrite(stream, trace); }
+int32_t fwrite_ctf(FILE *stream, TraceRecord *trace) {
+    return ctfFWrite(stream, trace);
+}
 
 TraceRecord *read_ctf(const char *path) {
     FILE *stream = std::fopen(path, "rb");
     if (stream == nullptr)
         return nullptr;
     TraceRecord *trace = fread_ctf(stream);
-    std::fclose(stream);  // only read from, so closing cannot lose anything
+    std::fclose(stream); // only read from, so closing cannot lose anything
     if (trace == nullptr)
         return nullptr;
     const size_t size = std::strlen(path) + 1;

@@ -27,7 +27,7 @@ bool exists(const char *path) {
 
 struct Suffix {
     const char *text;
-    size_t size;  // with its NUL
+    size_t size; // with its NUL
 };
 
 constexpr Suffix kSuffixes[] = {{".gz", 4}, {".bz", 4}, {".bz2", 5}, {".Z", 3}, {".z", 3}};
@@ -40,11 +40,17 @@ constexpr int kPieceLength = 253;
 
 extern "C" {
 
-int32_t is_directory(const char *path) { return file_type(path) == S_IFDIR ? 1 : 0; }
+int32_t is_directory(const char *path) {
+    return file_type(path) == S_IFDIR ? 1 : 0;
+}
 
-int32_t is_file(const char *path) { return file_type(path) == S_IFREG ? 1 : 0; }
+int32_t is_file(const char *path) {
+    return file_type(path) == S_IFREG ? 1 : 0;
+}
 
-int32_t file_exists(const char *path) { return exists(path) ? 1 : 0; }
+int32_t file_exists(const char *path) {
+    return exists(path) ? 1 : 0;
+}
 
 int32_t compressed_file_exists(const char *path) {
     if (exists(path))
@@ -70,7 +76,9 @@ int32_t file_size(const char *path) {
     return st.st_size > INT32_MAX ? INT32_MAX : static_cast<int32_t>(st.st_size);
 }
 
-FILE *open_fofn(const char *path) { return std::fopen(path, "r"); }
+FILE *open_fofn(const char *path) {
+    return std::fopen(path, "r");
+}
 
 char *read_fofn(FILE *stream) {
     // A piece holds at most 253 characters, so its first word always fits.
@@ -83,6 +91,8 @@ char *read_fofn(FILE *stream) {
     return nullptr;
 }
 
-int32_t close_fofn(FILE *stream) { return std::fclose(stream); }
+int32_t close_fofn(FILE *stream) {
+    return std::fclose(stream);
+}
 
 } // extern "C"

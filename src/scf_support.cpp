@@ -9,7 +9,9 @@
 
 namespace {
 
-bool is_digit(char c) { return c >= '0' && c <= '9'; }
+bool is_digit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 // The value atof gives for a field made only of digits, full stops and spaces,
 // computed without atof so that the caller's locale (which may make the comma the
@@ -73,8 +75,8 @@ template <typename T> void delta_encode_plain(T *s, int32_t n) {
 }
 
 template <typename T> void delta_decode_plain(T *s, int32_t n) {
-    T first = 0;  // running sum of second differences: the first differences
-    T value = 0;  // running sum of first differences: the values
+    T first = 0; // running sum of second differences: the first differences
+    T value = 0; // running sum of first differences: the values
     for (int32_t i = 0; i < n; ++i) {
         first = static_cast<T>(first + s[i]);
         value = static_cast<T>(value + first);
@@ -157,7 +159,8 @@ ScfRecord *scf_allocate(int32_t num_samples, int32_t sample_size, int32_t num_ba
     auto *record = static_cast<ScfRecord *>(xcalloc(1, static_cast<int32_t>(sizeof(ScfRecord))));
     if (record == nullptr)
         return nullptr;
-    record->bases = xcalloc(static_cast<int32_t>(sizeof(ScfBase)), static_cast<int32_t>(base_entries));
+    record->bases =
+        xcalloc(static_cast<int32_t>(sizeof(ScfBase)), static_cast<int32_t>(base_entries));
     if (record->bases == nullptr)
         goto release_record;
     record->header.sample_size = static_cast<uint32_t>(sample_size);

@@ -37,7 +37,9 @@ class ArrayTest : public ::testing::Test {
     Array array_ = nullptr;
 };
 
-char *start_of(Array a) { return static_cast<char *>(a->storage); }
+char *start_of(Array a) {
+    return static_cast<char *>(a->storage);
+}
 
 } // namespace
 
@@ -51,7 +53,7 @@ TEST_F(ArrayTest, CreateGivesCapacityAtLeastOne) {
         EXPECT_EQ(a->capacity, capacity == 0 ? 1 : capacity);
         EXPECT_EQ(a->count, 0);
         EXPECT_EQ(test_alloc::size_of(a->storage), 4 * a->capacity);
-        EXPECT_EQ(ArrayError, 12345);  // success leaves it alone
+        EXPECT_EQ(ArrayError, 12345); // success leaves it alone
         ArrayDestroy(a);
     }
 }
@@ -151,7 +153,7 @@ TEST_F(ArrayTest, CapacityNeverPassesTheLimit) {
 TEST_F(ArrayTest, NonPowerOfTwoCapacityStopsBelowTheLimit) {
     Array a = make(0, 3);
     EXPECT_EQ(ArrayExtend(a, 1610612735), ARRAY_NO_ERROR);
-    EXPECT_EQ(a->capacity, 1610612736);  // 3 * 2^29
+    EXPECT_EQ(a->capacity, 1610612736); // 3 * 2^29
     EXPECT_EQ(ArrayExtend(a, 1610612736), ARRAY_FULL);
     EXPECT_EQ(a->capacity, 1610612736);
 }

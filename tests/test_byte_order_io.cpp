@@ -84,7 +84,7 @@ TEST(ByteOrderIo, ReadsBytesInTheFamilysOrder) {
         uint32_t value = 0;
         EXPECT_EQ(c.read(stream.get(), &value), 1);
         EXPECT_EQ(value, c.value);
-        EXPECT_EQ(std::ftell(stream.get()), c.width);  // exactly the value's width consumed
+        EXPECT_EQ(std::ftell(stream.get()), c.width); // exactly the value's width consumed
     }
 }
 

@@ -99,7 +99,7 @@ TEST_F(CtfCodecTest, RoundTripsTracesOnAStream) {
         TraceRecord *got = ctfFRead(stream.get());
         expect_same(got, want);
         EXPECT_EQ(got->file_name, nullptr);
-        EXPECT_EQ(std::fgetc(stream.get()), EOF);  // read exactly its own bytes
+        EXPECT_EQ(std::fgetc(stream.get()), EOF); // read exactly its own bytes
         ctfFreeTrace(got);
     }
 }
@@ -140,9 +140,14 @@ TEST_F(CtfCodecTest, WritesTheDocumentedBytes) {
     tr.t = {0x7788};
     tr.bases = "G";
     tr.peaks = {0xA1B2C3D4};
-    const std::string expected("\x2E\x63\x74\x66" "\0\0\0\x01" "\x01\x02\x03\x04"
-                               "\0\0\0\x01" "\0\0\0\x01"
-                               "\x11\x22\x33\x44\x55\x66\x77\x88" "G" "\xA1\xB2\xC3\xD4",
+    const std::string expected("\x2E\x63\x74\x66"
+                               "\0\0\0\x01"
+                               "\x01\x02\x03\x04"
+                               "\0\0\0\x01"
+                               "\0\0\0\x01"
+                               "\x11\x22\x33\x44\x55\x66\x77\x88"
+                               "G"
+                               "\xA1\xB2\xC3\xD4",
                                33);
     EXPECT_EQ(encode(tr), expected);
 }
@@ -188,8 +193,12 @@ TEST_F(CtfCodecTest, RejectsWrongHeaders) {
 
 TEST_F(CtfCodecTest, NeverAllocatesBeyondWhatTheDataBacks) {
     // The largest counts allowed, followed by a few bytes of data only.
-    const std::string header("\x2E\x63\x74\x66" "\0\0\0\x01" "\0\0\0\0"
-                             "\x01\0\0\0" "\x01\0\0\0", 20);
+    const std::string header("\x2E\x63\x74\x66"
+                             "\0\0\0\x01"
+                             "\0\0\0\0"
+                             "\x01\0\0\0"
+                             "\x01\0\0\0",
+                             20);
     for (const size_t data : {0, 10, 9000, 20000}) {
         SCOPED_TRACE(data);
         auto stream = stream_with(header + std::string(data, '\x07'));
@@ -197,7 +206,8 @@ TEST_F(CtfCodecTest, NeverAllocatesBeyondWhatTheDataBacks) {
         EXPECT_EQ(ctfFRead(stream.get()), nullptr);
         // The record, and at most one chunk or twice the data read per channel.
         EXPECT_LE(test_alloc::largest_request(),
-                  std::max<int64_t>(int64_t{sizeof(TraceRecord)}, std::max<int64_t>(8192, 2 * int64_t(data))));
+                  std::max<int64_t>(int64_t{sizeof(TraceRecord)},
+                                    std::max<int64_t>(8192, 2 * int64_t(data))));
     }
 }
 
@@ -210,7 +220,7 @@ TEST_F(CtfCodecTest, ReleasesEverythingWhenAllocationFails) {
             return ctfFRead(stream.get());
         },
         ctfFreeTrace);
-    EXPECT_GT(made, 7);  // the record, six arrays, and growth of the long ones
+    EXPECT_GT(made, 7); // the record, six arrays, and growth of the long ones
 }
 
 TEST_F(CtfCodecTest, RefusesToWriteInvalidTraces) {
@@ -247,4 +257,6 @@ TEST_F(CtfCodecTest, ReportsAFullDisk) {
     EXPECT_EQ(write_ctf("/dev/full", &r), -1);
 }
 
-TEST_F(CtfCodecTest, FreeAcceptsNull) { ctfFreeTrace(nullptr); }
+TEST_F(CtfCodecTest, FreeAcceptsNull) {
+    ctfFreeTrace(nullptr);
+}

@@ -57,14 +57,14 @@ TEST_F(CtfFileTest, ReadNamesTheTraceWithItsOwnCopyOfThePath) {
     EXPECT_NE(trace->file_name, path.c_str());
     EXPECT_EQ(test_alloc::size_of(trace->file_name), static_cast<int32_t>(path.size() + 1));
     const std::string original = path;
-    path.assign(path.size(), 'x');  // the caller's string may change afterwards
+    path.assign(path.size(), 'x'); // the caller's string may change afterwards
     EXPECT_STREQ(trace->file_name, original.c_str());
     ctfFreeTrace(trace);
 }
 
 TEST_F(CtfFileTest, ReadKeepsTheTraceWhenTheNameCannotBeCopied) {
     const std::string path = dir_.write("a.ctf", "data");
-    test_alloc::fail_at(2);  // the codec's record is request 1, the name request 2
+    test_alloc::fail_at(2); // the codec's record is request 1, the name request 2
     TraceRecord *trace = read_ctf(path.c_str());
     ASSERT_NE(trace, nullptr);
     EXPECT_EQ(test_alloc::failures(), 1);
@@ -96,7 +96,7 @@ TEST_F(CtfFileTest, WriteReportsCodecFailure) {
         codec().write_result = result;
         codec().write_bytes = "part";
         EXPECT_EQ(write_ctf(path.c_str(), &trace), -1);
-        EXPECT_EQ(contents_of(path), "part");  // created and truncated all the same
+        EXPECT_EQ(contents_of(path), "part"); // created and truncated all the same
     }
 }
 
@@ -116,7 +116,7 @@ TEST_F(CtfFileTest, StreamFunctionsPassTheCodecsResultsAndLeaveTheStreamOpen) {
     EXPECT_EQ(trace, codec().last_read);
     EXPECT_EQ(codec().last_stream, stream.get());
     EXPECT_EQ(std::ftell(stream.get()), 4);
-    EXPECT_EQ(std::fgetc(stream.get()), '4');  // still open and readable
+    EXPECT_EQ(std::fgetc(stream.get()), '4'); // still open and readable
     ctfFreeTrace(trace);
 
     codec().accept = false;

@@ -15,7 +15,9 @@ using seqtrace_test::TempDir;
 
 namespace {
 
-void make_dir(const std::string &path) { ASSERT_EQ(mkdir(path.c_str(), 0755), 0) << path; }
+void make_dir(const std::string &path) {
+    ASSERT_EQ(mkdir(path.c_str(), 0755), 0) << path;
+}
 
 void make_link(const std::string &target, const std::string &link) {
     ASSERT_EQ(symlink(target.c_str(), link.c_str()), 0) << link;
@@ -84,7 +86,7 @@ TEST(FileProbes, TellFileTypesFollowingLinks) {
         {dir.path("link_to_dir"), 1, 0, 1},
         {dir.path("dangling"), 0, 0, 0},
         {dir.path("missing"), 0, 0, 0},
-        {dir.path("plain/inside"), 0, 0, 0},  // runs through a regular file
+        {dir.path("plain/inside"), 0, 0, 0}, // runs through a regular file
         {"", 0, 0, 0},
     };
     for (const auto &c : cases) {
@@ -103,11 +105,8 @@ TEST(FileSize, GivesTheSizeOrZero) {
         int32_t size;
     };
     const Case cases[] = {
-        {dir.write("empty", ""), 0},
-        {dir.path("five"), 5},
-        {dir.path("link"), 5},
-        {dir.path("missing"), 0},
-        {dir.path("five/inside"), 0},
+        {dir.write("empty", ""), 0}, {dir.path("five"), 5},        {dir.path("link"), 5},
+        {dir.path("missing"), 0},    {dir.path("five/inside"), 0},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.path);
@@ -124,8 +123,8 @@ TEST(FileSize, SaturatesAtTheLargestInt32) {
     const Case cases[] = {
         {off_t{INT32_MAX}, INT32_MAX},
         {off_t{1} << 31, INT32_MAX},
-        {off_t{3} << 30, INT32_MAX},  // 3 GiB
-        {(off_t{1} << 32) + 5, INT32_MAX},  // would wrap to 5
+        {off_t{3} << 30, INT32_MAX},       // 3 GiB
+        {(off_t{1} << 32) + 5, INT32_MAX}, // would wrap to 5
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.size);
@@ -138,7 +137,7 @@ TEST(FileSize, SaturatesAtTheLargestInt32) {
 TEST(CompressedFileExists, FindsThePlainOrACompressedForm) {
     struct Case {
         const char *name;
-        std::vector<std::string> files;  // made in a fresh directory
+        std::vector<std::string> files; // made in a fresh directory
         std::vector<std::string> dirs;
         int32_t found;
     };
@@ -163,7 +162,7 @@ TEST(CompressedFileExists, FindsThePlainOrACompressedForm) {
             make_dir(dir.path(d));
         const std::string x = dir.path("x");
         EXPECT_EQ(compressed_file_exists(x.c_str()), c.found);
-        EXPECT_EQ(x, dir.path("x"));  // the caller's path is not changed
+        EXPECT_EQ(x, dir.path("x")); // the caller's path is not changed
     }
 }
 
@@ -233,11 +232,13 @@ TEST(ReadFofn, YieldsTheFirstWordOfEachPiece) {
         {"exactly 253 characters", w253 + "\nnext\n", {w253, "next"}},
         {"word across the 253rd character", std::string(250, ' ') + "abcdefgh\n", {"abc", "defgh"}},
         {"trailing word after 253 characters", w253 + " tail\n", {w253, "tail"}},
-        {"600 characters", std::string(600, 'r'),
+        {"600 characters",
+         std::string(600, 'r'),
          {std::string(253, 'r'), std::string(253, 'r'), std::string(94, 'r')}},
         {"vertical tab and form feed are white space", "\v\fh.scf\f rest\n\v\n", {"h.scf"}},
         {"NUL ends a piece's text", std::string("ab\0cd\n\0ignored\nef\n", 19), {"ab", "ef"}},
-        {"non-ASCII bytes inside names", "caf\xC3\xA9.scf\n\xFF\xFE\x80 x\n",
+        {"non-ASCII bytes inside names",
+         "caf\xC3\xA9.scf\n\xFF\xFE\x80 x\n",
          {"caf\xC3\xA9.scf", "\xFF\xFE\x80"}},
     };
     for (const auto &c : cases) {
@@ -257,7 +258,7 @@ TEST(ReadFofn, ReturnsTheSameBufferAndKeepsTheLastName) {
     EXPECT_EQ(two, one);
     EXPECT_STREQ(two, "second");
     EXPECT_EQ(read_fofn(list), nullptr);
-    EXPECT_STREQ(one, "second");  // the end of the list leaves the text alone
+    EXPECT_STREQ(one, "second"); // the end of the list leaves the text alone
     EXPECT_EQ(close_fofn(list), 0);
 }
 

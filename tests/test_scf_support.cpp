@@ -4,9 +4,9 @@
 
 #include <algorithm>
 #include <array>
-#include <cstddef>
 #include <clocale>
 #include <cmath>
+#include <cstddef>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
@@ -82,9 +82,9 @@ TEST(ScfVersionStr2Float, ReadsTheNumberInTheField) {
         float expected;
     };
     const Case cases[] = {
-        {"3.00", 3.0f},  {"2.10", 2.1f},  {" 3.0", 3.0f},  {"1.2.", 1.2f},  {"9.99", 9.99f},
-        {"0.00", 0.0f},  {"  12", 12.0f}, {"5.  ", 5.0f},  {"1 .5", 1.0f},  {".500", 0.5f},
-        {"1234", 1234.0f},
+        {"3.00", 3.0f},  {"2.10", 2.1f}, {" 3.0", 3.0f},    {"1.2.", 1.2f},
+        {"9.99", 9.99f}, {"0.00", 0.0f}, {"  12", 12.0f},   {"5.  ", 5.0f},
+        {"1 .5", 1.0f},  {".500", 0.5f}, {"1234", 1234.0f},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.field);
@@ -95,8 +95,19 @@ TEST(ScfVersionStr2Float, ReadsTheNumberInTheField) {
 
 TEST(ScfVersionStr2Float, GivesZeroForMalformedFields) {
     const std::string cases[] = {
-        std::string("3.1\0", 4), std::string("\0" "3.0", 4), "x3.0", "3.0x", "....", "    ",
-        ". 5 ", "-3.0", "+3.0", "3,00", "3e00",
+        std::string("3.1\0", 4),
+        std::string("\0"
+                    "3.0",
+                    4),
+        "x3.0",
+        "3.0x",
+        "....",
+        "    ",
+        ". 5 ",
+        "-3.0",
+        "+3.0",
+        "3,00",
+        "3e00",
     };
     for (const auto &field : cases) {
         SCOPED_TRACE(field);
@@ -124,10 +135,16 @@ TEST(ScfVersionFloat2Str, FormatsWithTwoDecimals) {
         const char *text;
     };
     const Case cases[] = {
-        {3.0f, "3.00"}, {2.999f, "3.00"}, {0.0f, "0.00"}, {2.1f, "2.10"}, {9.994f, "9.99"},
+        {3.0f, "3.00"},
+        {2.999f, "3.00"},
+        {0.0f, "0.00"},
+        {2.1f, "2.10"},
+        {9.994f, "9.99"},
         {9.995f, "9.99"}, // the float nearest 9.995 lies just below it
         // Rounding follows the float's exact binary value, as printf's does.
-        {0.005f, "0.00"}, {0.0051f, "0.01"}, {1.005f, "1.00"},
+        {0.005f, "0.00"},
+        {0.0051f, "0.01"},
+        {1.005f, "1.00"},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.text);
@@ -329,7 +346,8 @@ TEST(DeltaSamples, TouchesNothingOutsideTheArray) {
         for (int32_t n = 1; n <= 40; ++n) {
             SCOPED_TRACE(std::to_string(n) + " job " + std::to_string(job));
             std::vector<uint8_t> bytes = random_samples<uint8_t>(rng, static_cast<size_t>(n) + 32);
-            std::vector<uint16_t> words = random_samples<uint16_t>(rng, static_cast<size_t>(n) + 32);
+            std::vector<uint16_t> words =
+                random_samples<uint16_t>(rng, static_cast<size_t>(n) + 32);
             const auto bytes_before = bytes;
             const auto words_before = words;
             delta_samples1(reinterpret_cast<int8_t *>(bytes.data() + 16), n, job);
@@ -358,15 +376,12 @@ bool all_bytes_are(const void *block, size_t size, unsigned char value) {
 TEST(ScfAllocate, SizesEveryBlockFromTheCounts) {
     struct Case {
         int32_t samples, sample_size, bases, comments, private_size;
-        int32_t sample_bytes, base_bytes, comment_bytes, private_bytes;  // -1: no block
+        int32_t sample_bytes, base_bytes, comment_bytes, private_bytes; // -1: no block
     };
     const Case cases[] = {
-        {100, 1, 10, 0, 0, 401, 132, -1, -1},
-        {100, 2, 10, 0, 0, 801, 132, -1, -1},
-        {100, 4, 10, 0, 0, 801, 132, -1, -1},
-        {0, 1, 0, 0, 0, 1, 12, -1, -1},
-        {0, 2, 0, 5, 7, 1, 12, 6, 7},
-        {3, 1, 2, 1, 1, 13, 36, 2, 1},
+        {100, 1, 10, 0, 0, 401, 132, -1, -1}, {100, 2, 10, 0, 0, 801, 132, -1, -1},
+        {100, 4, 10, 0, 0, 801, 132, -1, -1}, {0, 1, 0, 0, 0, 1, 12, -1, -1},
+        {0, 2, 0, 5, 7, 1, 12, 6, 7},         {3, 1, 2, 1, 1, 13, 36, 2, 1},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(std::to_string(c.samples) + "/" + std::to_string(c.sample_size) + "/" +
@@ -398,7 +413,7 @@ TEST(ScfAllocate, SizesEveryBlockFromTheCounts) {
 TEST(ScfAllocate, ReleasesEverythingWhenAnyAllocationFails) {
     struct Case {
         int32_t comments, private_size;
-        long requests;  // allocation points the call has
+        long requests; // allocation points the call has
     };
     for (const Case c : {Case{3, 4, 5}, Case{3, 0, 4}, Case{0, 4, 4}, Case{0, 0, 3}}) {
         SCOPED_TRACE(std::to_string(c.comments) + "/" + std::to_string(c.private_size));

@@ -38,15 +38,15 @@ extern "C" {
 /* One trace in memory. The record owns every block it points to; arrays are NULL
  * when their count is 0. Release it with ctfFreeTrace. */
 typedef struct TraceRecord {
-    int32_t format;      /* a tag the writer chose; stored as it is */
-    char *file_name;     /* NUL-terminated, owned by the record, or NULL */
-    int32_t num_points;  /* sample points per channel */
-    uint16_t *trace_A;   /* num_points values of each channel */
+    int32_t format;     /* a tag the writer chose; stored as it is */
+    char *file_name;    /* NUL-terminated, owned by the record, or NULL */
+    int32_t num_points; /* sample points per channel */
+    uint16_t *trace_A;  /* num_points values of each channel */
     uint16_t *trace_C;
     uint16_t *trace_G;
     uint16_t *trace_T;
-    int32_t num_bases;   /* number of base calls */
-    char *bases;         /* num_bases base calls */
+    int32_t num_bases;    /* number of base calls */
+    char *bases;          /* num_bases base calls */
     uint32_t *base_peaks; /* num_bases peak positions, indices into the samples */
 } TraceRecord;
 

@@ -24,19 +24,19 @@ extern "C" {
 /* The 128-byte SCF file header, field for field in the file's order. In a file
  * every field is a big-endian integer; in memory the fields are in host order. */
 typedef struct ScfHeader {
-    uint32_t magic_number;     /* SCF_MAGIC */
-    uint32_t samples;          /* sample points per channel */
-    uint32_t samples_offset;   /* byte offset of the sample data */
-    uint32_t bases;            /* number of bases */
+    uint32_t magic_number;   /* SCF_MAGIC */
+    uint32_t samples;        /* sample points per channel */
+    uint32_t samples_offset; /* byte offset of the sample data */
+    uint32_t bases;          /* number of bases */
     uint32_t bases_left_clip;
     uint32_t bases_right_clip;
-    uint32_t bases_offset;     /* byte offset of the base data */
-    uint32_t comments_size;    /* bytes of comment text */
+    uint32_t bases_offset;  /* byte offset of the base data */
+    uint32_t comments_size; /* bytes of comment text */
     uint32_t comments_offset;
-    char version[4];           /* e.g. "3.00", no terminator */
-    uint32_t sample_size;      /* bytes per sample value: 1, or 2 */
+    char version[4];      /* e.g. "3.00", no terminator */
+    uint32_t sample_size; /* bytes per sample value: 1, or 2 */
     uint32_t code_set;
-    uint32_t private_size;     /* bytes of private data */
+    uint32_t private_size; /* bytes of private data */
     uint32_t private_offset;
     uint32_t spare[18];
 } ScfHeader;

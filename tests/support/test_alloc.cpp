@@ -10,7 +10,7 @@
 namespace {
 
 struct State {
-    std::unordered_map<const void *, int32_t> live;  // block -> requested size
+    std::unordered_map<const void *, int32_t> live; // block -> requested size
     std::vector<test_alloc::Event> log;
     long requests = 0;
     long failures = 0;
@@ -52,7 +52,9 @@ void record(test_alloc::Event::Kind kind, int64_t size, void *block, bool failed
     state().log.push_back({kind, size, block, failed});
 }
 
-size_t bytes(int64_t size) { return size > 0 ? static_cast<size_t>(size) : 1; }
+size_t bytes(int64_t size) {
+    return size > 0 ? static_cast<size_t>(size) : 1;
+}
 
 } // namespace
 
@@ -73,13 +75,27 @@ void fail_at(long n, bool sticky) {
     state().sticky = sticky;
 }
 
-void set_limit(int64_t limit) { state().limit = limit; }
-long requests() { return state().requests; }
-long failures() { return state().failures; }
-long live_blocks() { return static_cast<long>(state().live.size()); }
-int64_t largest_request() { return state().largest; }
-long bad_frees() { return state().bad_frees; }
-const std::vector<Event> &log() { return state().log; }
+void set_limit(int64_t limit) {
+    state().limit = limit;
+}
+long requests() {
+    return state().requests;
+}
+long failures() {
+    return state().failures;
+}
+long live_blocks() {
+    return static_cast<long>(state().live.size());
+}
+int64_t largest_request() {
+    return state().largest;
+}
+long bad_frees() {
+    return state().bad_frees;
+}
+const std::vector<Event> &log() {
+    return state().log;
+}
 
 int32_t size_of(const void *block) {
     const auto it = state().live.find(block);

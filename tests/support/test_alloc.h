@@ -17,9 +17,9 @@ constexpr unsigned char kJunk = 0xA5;
 
 struct Event {
     enum Kind { Malloc, Calloc, Realloc, Free } kind;
-    int64_t size;     // bytes requested (count * size for xcalloc); 0 for Free
-    void *block;      // the block returned (NULL on failure), or the one freed
-    bool failed;      // the request was refused
+    int64_t size; // bytes requested (count * size for xcalloc); 0 for Free
+    void *block;  // the block returned (NULL on failure), or the one freed
+    bool failed;  // the request was refused
 };
 
 // Clears the log and the counters of requests and bad frees, and cancels any
@@ -33,12 +33,12 @@ void fail_at(long n, bool sticky = false);
 // Refuses, like a failure, every request of more than bytes; negative: no limit.
 void set_limit(int64_t bytes);
 
-long requests();               // requests since reset
-long failures();               // requests refused since reset
-long live_blocks();            // blocks handed out and not yet freed
-int64_t largest_request();     // the largest size asked for since reset
-long bad_frees();              // xfree of NULL or of a pointer it never handed out
-int32_t size_of(const void *block);  // requested size of a live block; -1 if unknown
+long requests();                    // requests since reset
+long failures();                    // requests refused since reset
+long live_blocks();                 // blocks handed out and not yet freed
+int64_t largest_request();          // the largest size asked for since reset
+long bad_frees();                   // xfree of NULL or of a pointer it never handed out
+int32_t size_of(const void *block); // requested size of a live block; -1 if unknown
 const std::vector<Event> &log();
 
 // Calls make() with the 1st, 2nd, ... request failing in turn, until a call makes

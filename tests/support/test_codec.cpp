@@ -9,7 +9,9 @@ State &state() {
     return s;
 }
 
-void reset() { state() = State(); }
+void reset() {
+    state() = State();
+}
 
 } // namespace test_codec
 

@@ -14,21 +14,21 @@ namespace test_codec {
 
 struct State {
     // What the codec does.
-    bool accept = true;         // ctfFRead returns a new record (else NULL)
-    long consume = 0;           // bytes ctfFRead reads from the stream first
-    std::string write_bytes;    // what ctfFWrite puts into the stream (unflushed)
-    int32_t write_result = 0;   // what ctfFWrite returns
+    bool accept = true;       // ctfFRead returns a new record (else NULL)
+    long consume = 0;         // bytes ctfFRead reads from the stream first
+    std::string write_bytes;  // what ctfFWrite puts into the stream (unflushed)
+    int32_t write_result = 0; // what ctfFWrite returns
 
     // What it saw.
     long read_calls = 0;
     long write_calls = 0;
     FILE *last_stream = nullptr;
-    TraceRecord *last_read = nullptr;     // the record ctfFRead returned last
-    TraceRecord *last_written = nullptr;  // the record ctfFWrite was given last
+    TraceRecord *last_read = nullptr;    // the record ctfFRead returned last
+    TraceRecord *last_written = nullptr; // the record ctfFWrite was given last
 };
 
 State &state();
-void reset();  // back to a fresh State
+void reset(); // back to a fresh State
 
 } // namespace test_codec
 
