@@ -2,15 +2,23 @@
 // so the host's own byte order never enters into it.
 #include <seqtrace/byte_order_io.h>
 
+#include <cstdio>
+
 namespace {
 
-int32_t write_bytes(FILE *stream, const unsigned char *bytes, size_t width) {
-    return fwrite(bytes, width, 1, stream) == 1 ? 1 : 0;
+// One fwrite call. glibc's fwrite counts an item as written when the write
+// underneath failed before any byte left (it takes the bytes to be waiting in the
+// buffer), so an error indicator raised by this very call is a failure too. An
+// indicator already set before the call is the caller's to judge and is left alone.
+int32_t write_bytes(FILE *stream, const void *bytes, size_t width) {
+    const bool had_error = std::ferror(stream) != 0;
+    const bool written = std::fwrite(bytes, width, 1, stream) == 1;
+    return written && (had_error || std::ferror(stream) == 0) ? 1 : 0;
 }
 
 // Reads width bytes in one call; false leaves the caller's variable alone.
-bool read_bytes(FILE *stream, unsigned char *bytes, size_t width) {
-    return fread(bytes, width, 1, stream) == 1;
+bool read_bytes(FILE *stream, void *bytes, size_t width) {
+    return std::fread(bytes, width, 1, stream) == 1;
 }
 
 } // namespace
@@ -18,7 +26,7 @@ bool read_bytes(FILE *stream, unsigned char *bytes, size_t width) {
 extern "C" {
 
 int32_t be_write_int_1(FILE *stream, const uint8_t *value) {
-    return fwrite(value, 1, 1, stream) == 1 ? 1 : 0;
+    return write_bytes(stream, value, 1);
 }
 
 int32_t le_write_int_1(FILE *stream, const uint8_t *value) {
@@ -56,7 +64,7 @@ int32_t le_write_int_4(FILE *stream, const uint32_t *value) {
 }
 
 int32_t be_read_int_1(FILE *stream, uint8_t *value) {
-    return fread(value, 1, 1, stream) == 1 ? 1 : 0;
+    return read_bytes(stream, value, 1) ? 1 : 0;
 }
 
 int32_t le_read_int_1(FILE *stream, uint8_t *value) {

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <string>
 
-#include "test_alloc.h"
+#include "every_failure.h"
 
 namespace {
 

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "failing_stream.h"
 #include "files.h"
 
 using seqtrace_test::contents_of;
@@ -168,4 +169,50 @@ TEST(ByteOrderIo, FailsToWriteToReadOnlyStream) {
         EXPECT_EQ(write(stream.get()), 0);
     }
     EXPECT_EQ(seqtrace_test::contents_of(path), "");
+}
+
+TEST(ByteOrderIo, ReadersFailOnAStreamErrorAndKeepTheValue) {
+    for (const auto &c : read_cases()) {
+        for (size_t fail_at = 0; fail_at <= static_cast<size_t>(c.width); ++fail_at) {
+            SCOPED_TRACE(std::string(c.name) + " failing at byte " + std::to_string(fail_at));
+            seqtrace_test::File stream(seqtrace_test::failing_stream(c.bytes, fail_at, "r"));
+            ASSERT_TRUE(stream);
+            const bool whole = fail_at == static_cast<size_t>(c.width);
+            uint32_t value = c.width == 1 ? 0x11 : 0x1111;
+            const uint32_t before = value;
+            EXPECT_EQ(c.read(stream.get(), &value), whole ? 1 : 0);
+            EXPECT_EQ(value, whole ? c.value : before);
+            EXPECT_EQ(std::ferror(stream.get()) != 0, !whole);
+        }
+    }
+}
+
+TEST(ByteOrderIo, WritersFailOnAStreamError) {
+    const uint8_t v1 = 0x9A;
+    const uint16_t v2 = 0xABCD;
+    const uint32_t v4 = 0x11223344;
+    struct Case {
+        const char *name;
+        size_t width;
+        std::function<int32_t(FILE *)> write;
+    };
+    const Case cases[] = {
+        {"be_write_int_1", 1, [&](FILE *s) { return be_write_int_1(s, &v1); }},
+        {"le_write_int_1", 1, [&](FILE *s) { return le_write_int_1(s, &v1); }},
+        {"be_write_int_2", 2, [&](FILE *s) { return be_write_int_2(s, &v2); }},
+        {"le_write_int_2", 2, [&](FILE *s) { return le_write_int_2(s, &v2); }},
+        {"be_write_int_4", 4, [&](FILE *s) { return be_write_int_4(s, &v4); }},
+        {"le_write_int_4", 4, [&](FILE *s) { return le_write_int_4(s, &v4); }},
+    };
+    for (const auto &c : cases) {
+        for (size_t fail_at = 0; fail_at <= c.width; ++fail_at) {
+            SCOPED_TRACE(std::string(c.name) + " failing at byte " + std::to_string(fail_at));
+            seqtrace_test::File stream(seqtrace_test::failing_stream("", fail_at, "w"));
+            ASSERT_TRUE(stream);
+            EXPECT_EQ(c.write(stream.get()), fail_at == c.width ? 1 : 0);
+        }
+    }
+    EXPECT_EQ(v1, 0x9A);
+    EXPECT_EQ(v2, 0xABCD);
+    EXPECT_EQ(v4, 0x11223344u);
 }

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "failing_stream.h"
 #include "files.h"
 
 using seqtrace_test::TempDir;
@@ -269,6 +270,28 @@ TEST(ReadFofn, EndsTheListOnAReadError) {
     ASSERT_NE(list, nullptr);
     EXPECT_EQ(read_fofn(list), nullptr);
     EXPECT_EQ(close_fofn(list), 0);
+}
+
+TEST(ReadFofn, EndsTheListAtAStreamErrorAtAnyByte) {
+    // Newlines at offsets 1, 8, 9 and 13: a name comes back only when its whole
+    // piece was read before the failing byte, and the failure ends the list.
+    const std::string list = "a\n  bb x\n\nccc\n";
+    const std::vector<std::pair<size_t, std::string>> lines = {{1, "a"}, {8, "bb"}, {13, "ccc"}};
+    for (size_t fail_at = 0; fail_at <= list.size() + 1; ++fail_at) {
+        SCOPED_TRACE(fail_at);
+        seqtrace_test::File stream(seqtrace_test::failing_stream(list, fail_at, "r"));
+        ASSERT_TRUE(stream);
+        std::vector<std::string> expected;
+        for (const auto &[newline, name] : lines)
+            if (newline < fail_at)
+                expected.push_back(name);
+        std::vector<std::string> names;
+        char *name = nullptr;
+        while ((name = read_fofn(stream.get())) != nullptr)
+            names.emplace_back(name);
+        EXPECT_EQ(names, expected);
+        EXPECT_EQ(read_fofn(stream.get()), nullptr); // and stays ended
+    }
 }
 
 TEST(OpenFofn, GivesNullForAListThatCannotBeOpened) {

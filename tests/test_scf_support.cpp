@@ -14,8 +14,8 @@
 #include <string>
 #include <vector>
 
+#include "every_failure.h"
 #include "files.h"
-#include "test_alloc.h"
 
 using seqtrace_test::TempDir;
 

@@ -5,8 +5,6 @@
 #ifndef SEQTRACE_TESTS_SUPPORT_TEST_ALLOC_H
 #define SEQTRACE_TESTS_SUPPORT_TEST_ALLOC_H
 
-#include <gtest/gtest.h>
-
 #include <cstdint>
 #include <vector>
 
@@ -40,34 +38,6 @@ int64_t largest_request();          // the largest size asked for since reset
 long bad_frees();                   // xfree of NULL or of a pointer it never handed out
 int32_t size_of(const void *block); // requested size of a live block; -1 if unknown
 const std::vector<Event> &log();
-
-// Calls make() with the 1st, 2nd, ... request failing in turn, until a call makes
-// no request that was failed. Each failing call must return NULL and leave no new
-// live block. The successful result is passed to release(). Returns how many
-// requests the successful call made.
-template <typename Make, typename Release> long check_every_failure(Make make, Release release) {
-    for (long n = 1;; ++n) {
-        SCOPED_TRACE("failing request " + std::to_string(n));
-        const long live_before = live_blocks();
-        reset();
-        fail_at(n);
-        auto *result = make();
-        fail_at(0);
-        if (failures() == 0) {
-            EXPECT_NE(result, nullptr);
-            const long made = requests();
-            if (result != nullptr)
-                release(result);
-            EXPECT_EQ(live_blocks(), live_before);
-            return made;
-        }
-        EXPECT_EQ(result, nullptr);
-        EXPECT_EQ(live_blocks(), live_before);
-        EXPECT_EQ(bad_frees(), 0);
-        if (result != nullptr || n > 1000)
-            return -1;
-    }
-}
 
 } // namespace test_alloc
 
