@@ -20,9 +20,9 @@ struct Model {
     int64_t capacity;
     int64_t count = 0;
     int32_t error;
-    std::vector<uint8_t> bytes;  // element_size * count, valid where known[i]
+    std::vector<uint8_t> bytes; // element_size * count, valid where known[i]
     std::vector<bool> known;
-    bool fail_next = false;  // an allocation failure is armed
+    bool fail_next = false; // an allocation failure is armed
 };
 
 class Input {
@@ -96,7 +96,7 @@ void do_extend(Array a, Model &m, int32_t n) {
 void do_ref(Array a, Model &m, int32_t index, uint8_t stamp) {
     // Predict first: the call may use up an armed allocation failure.
     bool succeeds = true;
-    int32_t status = m.error;  // unchanged unless something below sets it
+    int32_t status = m.error; // unchanged unless something below sets it
     int64_t capacity = m.capacity;
     if (index < 0) {
         succeeds = false;
@@ -137,8 +137,8 @@ void do_ref(Array a, Model &m, int32_t index, uint8_t stamp) {
 }
 
 int32_t special(Input &in, const Model &m) {
-    const int64_t values[] = {-1, INT32_MIN, INT32_MAX, 1 << 30, (1 << 30) - 1,
-                              m.count - 1, m.count, m.capacity - 1, m.capacity};
+    const int64_t values[] = {-1,          INT32_MIN, INT32_MAX,      1 << 30,   (1 << 30) - 1,
+                              m.count - 1, m.count,   m.capacity - 1, m.capacity};
     return static_cast<int32_t>(values[in.byte() % (sizeof values / sizeof values[0])]);
 }
 
@@ -155,7 +155,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     static const int32_t capacities[] = {0, 1, 2, 3, 4, 5, 7, 8, 100};
     const int32_t capacity = capacities[in.byte() % 9];
     if (in.byte() & 1) {
-        test_alloc::fail_at(1 + (in.byte() & 1));  // the record, or its storage
+        test_alloc::fail_at(1 + (in.byte() & 1)); // the record, or its storage
         require(ArrayCreate(element_size, capacity) == nullptr);
         require(ArrayError == ARRAY_OUT_OF_MEMORY);
         require(test_alloc::live_blocks() == 0);

@@ -28,7 +28,9 @@ template <typename T> std::vector<T> second_difference(const T *s, size_t n) {
 void filter(uint8_t *s, int32_t n, int32_t job) {
     delta_samples1(reinterpret_cast<int8_t *>(s), n, job);
 }
-void filter(uint16_t *s, int32_t n, int32_t job) { delta_samples2(s, n, job); }
+void filter(uint16_t *s, int32_t n, int32_t job) {
+    delta_samples2(s, n, job);
+}
 
 template <typename T> void check(const uint8_t *data, size_t size, size_t offset) {
     const size_t n = size / sizeof(T);

@@ -18,7 +18,7 @@ FILE *open_bytes(const uint8_t *data, size_t size) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     if (size == 0)
-        return 0;  // fmemopen refuses an empty buffer
+        return 0; // fmemopen refuses an empty buffer
     FILE *library = open_bytes(data, size);
     FILE *reference = open_bytes(data, size);
     if (library == nullptr || reference == nullptr)

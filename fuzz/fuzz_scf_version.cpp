@@ -21,7 +21,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     char copy[5] = {};
     strncpy(copy, field, 4);
     free(field);
-    const float expected = strspn(copy, "0123456789. ") == 4 ? static_cast<float>(atof(copy)) : 0.0f;
+    const float expected =
+        strspn(copy, "0123456789. ") == 4 ? static_cast<float>(atof(copy)) : 0.0f;
     if (!(parsed == expected))
         abort();
 

@@ -18,12 +18,12 @@ static int failures;
 static char *first_message;
 static size_t message_size;
 
-#define CHECK(condition)                                                                   \
-    do {                                                                                   \
-        if (!(condition)) {                                                                \
-            if (failures++ == 0)                                                           \
-                snprintf(first_message, message_size, "line %d: %s", __LINE__, #condition); \
-        }                                                                                  \
+#define CHECK(condition)                                                                           \
+    do {                                                                                           \
+        if (!(condition)) {                                                                        \
+            if (failures++ == 0)                                                                   \
+                snprintf(first_message, message_size, "line %d: %s", __LINE__, #condition);        \
+        }                                                                                          \
     } while (0)
 
 static void byte_order(const char *dir) {
