@@ -79,23 +79,24 @@ void *ArrayRef(Array array, int32_t index) {
         ArrayError = ARRAY_INVALID_ARGUMENTS;
         return nullptr;
     }
-    // The common case, an element already in use, costs one comparison; as
-    // unsigned values a negative index is never below count.
-    if (static_cast<uint32_t>(index) < static_cast<uint32_t>(array->count))
+    // The common case, an element within the capacity, costs a comparison and a
+    // raise of count; as unsigned values a negative index is never below it.
+    if (static_cast<uint32_t>(index) < static_cast<uint32_t>(array->capacity)) {
+        if (index >= array->count)
+            array->count = index + 1;
         return element(array, index);
+    }
     if (index < 0) {
         ArrayError = ARRAY_INVALID_ARGUMENTS;
         return nullptr;
     }
-    if (index >= array->capacity) {
-        // index + 1 would not fit: no capacity can hold this element.
-        if (index == INT32_MAX) {
-            ArrayError = ARRAY_FULL;
-            return nullptr;
-        }
-        if (ArrayExtend(array, index + 1) != ARRAY_NO_ERROR)
-            return nullptr;
+    // index + 1 would not fit: no capacity can hold this element.
+    if (index == INT32_MAX) {
+        ArrayError = ARRAY_FULL;
+        return nullptr;
     }
+    if (ArrayExtend(array, index + 1) != ARRAY_NO_ERROR)
+        return nullptr;
     array->count = index + 1;
     return element(array, index);
 }

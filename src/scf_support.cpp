@@ -3,6 +3,8 @@
 #include <seqtrace/scf_support.h>
 #include <seqtrace/xalloc.h>
 
+#include "delta_plain.h"
+
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -65,7 +67,7 @@ size_t normalise_decimal_point(const char *in, size_t length, char *out) {
     return o;
 }
 
-// The delta filters as plain loops: the reference any faster version must match.
+// The delta filters as plain loops: the reference the vector code must match.
 // T is the unsigned type of the sample width, so all arithmetic wraps.
 template <typename T> void delta_encode_plain(T *s, int32_t n) {
     for (int32_t i = n - 1; i >= 2; --i)
@@ -74,17 +76,17 @@ template <typename T> void delta_encode_plain(T *s, int32_t n) {
         s[1] = static_cast<T>(s[1] - 2 * s[0]);
 }
 
-template <typename T> void delta_decode_plain(T *s, int32_t n) {
-    T first = 0; // running sum of second differences: the first differences
-    T value = 0; // running sum of first differences: the values
+// first and value carry the two running sums in, so the loop can finish what
+// vector code began.
+template <typename T> void delta_decode_plain(T *s, int32_t n, T first = 0, T value = 0) {
     for (int32_t i = 0; i < n; ++i) {
-        first = static_cast<T>(first + s[i]);
-        value = static_cast<T>(value + first);
+        first = static_cast<T>(first + s[i]);  // the first differences
+        value = static_cast<T>(value + first); // the values
         s[i] = value;
     }
 }
 
-template <typename T> void delta_filter(T *samples, int32_t count, int32_t job) {
+template <typename T> void delta_filter_plain(T *samples, int32_t count, int32_t job) {
     if (count <= 0)
         return;
     if (job == 1)
@@ -92,6 +94,102 @@ template <typename T> void delta_filter(T *samples, int32_t count, int32_t job) 
     else
         delta_decode_plain(samples, count);
 }
+
+#if (defined(__SSE2__) || defined(__ARM_NEON)) && (defined(__GNUC__) || defined(__clang__))
+#define SEQTRACE_DELTA_VECTORS 1
+
+// 16-byte vectors through the GCC/Clang vector extensions, which become SSE2 on
+// x86-64 and NEON on aarch64. Other hosts use the plain loops alone.
+typedef uint8_t u8x16 __attribute__((vector_size(16)));
+typedef uint16_t u16x8 __attribute__((vector_size(16)));
+
+template <typename V, typename T> V load(const T *p) {
+    V v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
+}
+
+template <typename V, typename T> void store(T *p, V v) {
+    std::memcpy(p, &v, sizeof v);
+}
+
+// Sums of each lane with all lanes below it: shift-and-add, log2(lanes) steps.
+u16x8 prefix_sums(u16x8 v) {
+    const u16x8 z = {};
+    v += __builtin_shufflevector(v, z, 8, 0, 1, 2, 3, 4, 5, 6);
+    v += __builtin_shufflevector(v, z, 8, 8, 0, 1, 2, 3, 4, 5);
+    v += __builtin_shufflevector(v, z, 8, 8, 8, 8, 0, 1, 2, 3);
+    return v;
+}
+
+u8x16 prefix_sums(u8x16 v) {
+    const u8x16 z = {};
+    v += __builtin_shufflevector(v, z, 16, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14);
+    v += __builtin_shufflevector(v, z, 16, 16, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13);
+    v += __builtin_shufflevector(v, z, 16, 16, 16, 16, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11);
+    v += __builtin_shufflevector(v, z, 16, 16, 16, 16, 16, 16, 16, 16, 0, 1, 2, 3, 4, 5, 6, 7);
+    return v;
+}
+
+// The top lane in every lane.
+u16x8 top_lane(u16x8 v) {
+    return __builtin_shufflevector(v, v, 7, 7, 7, 7, 7, 7, 7, 7);
+}
+
+u8x16 top_lane(u8x16 v) {
+    return __builtin_shufflevector(v, v, 15, 15, 15, 15, 15, 15, 15, 15, 15, 15, 15, 15, 15, 15, 15,
+                                   15);
+}
+
+// Encodes s[top - k * lanes, top) block by block from the top down, leaving the
+// bottom of the array, below the returned index (at least 2), to the plain loop.
+// Each block's values and both predecessors are loaded before it is stored, and
+// every block below it is still unchanged, exactly as the downward loop needs.
+template <typename V, typename T> int32_t delta_encode_vector(T *s, int32_t n) {
+    constexpr int32_t lanes = sizeof(V) / sizeof(T);
+    int32_t top = n;
+    for (; top - lanes >= 2; top -= lanes) {
+        T *block = s + (top - lanes);
+        const V x = load<V>(block);
+        const V p1 = load<V>(block - 1);
+        const V p2 = load<V>(block - 2);
+        store(block, x - p1 - p1 + p2);
+    }
+    return top;
+}
+
+// Decodes whole blocks from the bottom up: both running sums are prefix sums
+// within the block plus the sums carried from the block below, kept in every lane.
+// Returns how many values it decoded and the two sums reached.
+template <typename V, typename T> int32_t delta_decode_vector(T *s, int32_t n, T *first, T *value) {
+    constexpr int32_t lanes = sizeof(V) / sizeof(T);
+    V carried_first = {};
+    V carried_value = {};
+    int32_t i = 0;
+    for (; i + lanes <= n; i += lanes) {
+        const V firsts = prefix_sums(load<V>(s + i)) + carried_first;
+        const V values = prefix_sums(firsts) + carried_value;
+        store(s + i, values);
+        carried_first = top_lane(firsts);
+        carried_value = top_lane(values);
+    }
+    *first = carried_first[0];
+    *value = carried_value[0];
+    return i;
+}
+
+template <typename V, typename T> void delta_filter(T *samples, int32_t count, int32_t job) {
+    if (count <= 0)
+        return;
+    if (job == 1) {
+        delta_encode_plain(samples, delta_encode_vector<V>(samples, count));
+    } else {
+        T first, value;
+        const int32_t done = delta_decode_vector<V>(samples, count, &first, &value);
+        delta_decode_plain(samples + done, count - done, first, value);
+    }
+}
+#endif
 
 } // namespace
 
@@ -135,11 +233,19 @@ const char *scf_version_float2str(float version) {
 
 void delta_samples1(int8_t *samples, int32_t count, int32_t job) {
     // uint8_t may alias the caller's int8_t array, and its arithmetic wraps.
-    delta_filter(reinterpret_cast<uint8_t *>(samples), count, job);
+#ifdef SEQTRACE_DELTA_VECTORS
+    delta_filter<u8x16>(reinterpret_cast<uint8_t *>(samples), count, job);
+#else
+    delta_filter_plain(reinterpret_cast<uint8_t *>(samples), count, job);
+#endif
 }
 
 void delta_samples2(uint16_t *samples, int32_t count, int32_t job) {
-    delta_filter(samples, count, job);
+#ifdef SEQTRACE_DELTA_VECTORS
+    delta_filter<u16x8>(samples, count, job);
+#else
+    delta_filter_plain(samples, count, job);
+#endif
 }
 
 ScfRecord *scf_allocate(int32_t num_samples, int32_t sample_size, int32_t num_bases,
@@ -202,3 +308,15 @@ void scf_deallocate(ScfRecord *record) {
 }
 
 } // extern "C"
+
+namespace seqtrace_internal {
+
+void delta_samples1_plain(int8_t *samples, int32_t count, int32_t job) {
+    delta_filter_plain(reinterpret_cast<uint8_t *>(samples), count, job);
+}
+
+void delta_samples2_plain(uint16_t *samples, int32_t count, int32_t job) {
+    delta_filter_plain(samples, count, job);
+}
+
+} // namespace seqtrace_internal

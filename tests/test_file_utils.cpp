@@ -6,6 +6,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <clocale>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -246,6 +248,53 @@ TEST(ReadFofn, YieldsTheFirstWordOfEachPiece) {
         SCOPED_TRACE(c.name);
         EXPECT_EQ(names_in(c.bytes), c.names);
     }
+}
+
+namespace {
+
+// The names a plain fgets(line, 254, f) + sscanf(line, "%s", name) reader finds.
+std::vector<std::string> reference_names(const std::string &bytes) {
+    TempDir dir;
+    seqtrace_test::File f(std::fopen(dir.write("list", bytes).c_str(), "r"));
+    std::vector<std::string> names;
+    char line[254];
+    char name[256];
+    while (std::fgets(line, 254, f.get()) != nullptr)
+        if (std::sscanf(line, "%s", name) == 1)
+            names.emplace_back(name);
+    return names;
+}
+
+// A list of random lines from an alphabet rich in white space, NULs and high bytes,
+// with some lines long enough to be split.
+std::string random_list(std::mt19937 &rng) {
+    static const char alphabet[] = " \t\n\v\f\r\0abcXYZ09._/-\x80\xA0\xC3\xA9\xFF";
+    std::string list;
+    const int lines = static_cast<int>(rng() % 40);
+    for (int i = 0; i < lines; ++i) {
+        const size_t length = rng() % 8 == 0 ? 200 + rng() % 400 : rng() % 30;
+        for (size_t k = 0; k < length; ++k)
+            list += alphabet[rng() % (sizeof alphabet - 1)];
+        if (rng() % 10 != 0)
+            list += '\n';
+    }
+    return list;
+}
+
+} // namespace
+
+TEST(ReadFofn, AgreesWithFgetsAndSscanfOnRandomLists) {
+    std::mt19937 rng(2024);
+    for (const char *locale : {"C", "de_DE.UTF-8"}) {
+        if (std::setlocale(LC_ALL, locale) == nullptr)
+            continue; // the decimal-comma tests say whether this one must exist
+        SCOPED_TRACE(locale);
+        for (int round = 0; round < 300; ++round) {
+            const std::string list = random_list(rng);
+            ASSERT_EQ(names_in(list), reference_names(list)) << "round " << round;
+        }
+    }
+    std::setlocale(LC_ALL, "C");
 }
 
 TEST(ReadFofn, ReturnsTheSameBufferAndKeepsTheLastName) {

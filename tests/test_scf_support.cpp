@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "delta_plain.h"
 #include "every_failure.h"
 #include "files.h"
 
@@ -357,6 +358,31 @@ TEST(DeltaSamples, TouchesNothingOutsideTheArray) {
                     ASSERT_EQ(bytes[i], bytes_before[i]) << i;
                     ASSERT_EQ(words[i], words_before[i]) << i;
                 }
+            }
+        }
+    }
+}
+
+TEST(DeltaSamples, FastPathMatchesThePlainLoopAtEveryLengthAndOffset) {
+    // Each array sits at a different offset in a buffer whose guard bytes must
+    // come through untouched; both widths, both directions.
+    std::mt19937 rng(99);
+    constexpr size_t kGuard = 40;
+    for (int32_t n = 0; n <= 300; ++n) {
+        for (size_t offset = 0; offset < 8; ++offset) {
+            SCOPED_TRACE("length " + std::to_string(n) + ", offset " + std::to_string(offset));
+            const auto bytes = random_samples<uint8_t>(rng, static_cast<size_t>(n) + 2 * kGuard);
+            const auto words = random_samples<uint16_t>(rng, static_cast<size_t>(n) + 2 * kGuard);
+            for (const int32_t job : {1, 0}) {
+                auto fast1 = bytes, plain1 = bytes;
+                auto fast2 = words, plain2 = words;
+                delta_samples1(reinterpret_cast<int8_t *>(fast1.data() + offset), n, job);
+                seqtrace_internal::delta_samples1_plain(
+                    reinterpret_cast<int8_t *>(plain1.data() + offset), n, job);
+                delta_samples2(fast2.data() + offset, n, job);
+                seqtrace_internal::delta_samples2_plain(plain2.data() + offset, n, job);
+                ASSERT_EQ(fast1, plain1) << "job " << job;
+                ASSERT_EQ(fast2, plain2) << "job " << job;
             }
         }
     }
