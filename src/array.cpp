@@ -18,6 +18,24 @@ void *element(Array array, int32_t index) {
            static_cast<ptrdiff_t>(index) * array->element_size;
 }
 
+// ArrayRef for a NULL array, a negative index, or an index at or beyond the
+// capacity: refuses, or grows the array to hold the element.
+__attribute__((noinline)) void *ref_beyond_capacity(Array array, int32_t index) {
+    if (array == nullptr || index < 0) {
+        ArrayError = ARRAY_INVALID_ARGUMENTS;
+        return nullptr;
+    }
+    // index + 1 would not fit: no capacity can hold this element.
+    if (index == INT32_MAX) {
+        ArrayError = ARRAY_FULL;
+        return nullptr;
+    }
+    if (ArrayExtend(array, index + 1) != ARRAY_NO_ERROR)
+        return nullptr;
+    array->count = index + 1;
+    return element(array, index);
+}
+
 } // namespace
 
 extern "C" {
@@ -75,30 +93,16 @@ int32_t ArrayExtend(Array array, int32_t n) {
 }
 
 void *ArrayRef(Array array, int32_t index) {
-    if (array == nullptr) {
-        ArrayError = ARRAY_INVALID_ARGUMENTS;
-        return nullptr;
-    }
     // The common case, an element within the capacity, costs a comparison and a
     // raise of count; as unsigned values a negative index is never below it.
-    if (static_cast<uint32_t>(index) < static_cast<uint32_t>(array->capacity)) {
+    // Everything else is left to a function of its own, so that this path needs
+    // no stack frame.
+    if (array != nullptr && static_cast<uint32_t>(index) < static_cast<uint32_t>(array->capacity)) {
         if (index >= array->count)
             array->count = index + 1;
         return element(array, index);
     }
-    if (index < 0) {
-        ArrayError = ARRAY_INVALID_ARGUMENTS;
-        return nullptr;
-    }
-    // index + 1 would not fit: no capacity can hold this element.
-    if (index == INT32_MAX) {
-        ArrayError = ARRAY_FULL;
-        return nullptr;
-    }
-    if (ArrayExtend(array, index + 1) != ARRAY_NO_ERROR)
-        return nullptr;
-    array->count = index + 1;
-    return element(array, index);
+    return ref_beyond_capacity(array, index);
 }
 
 int32_t ArrayDestroy(Array array) {
