@@ -78,7 +78,9 @@ void BM_delta2_encode(benchmark::State &s) {
 void BM_delta2_encode_plain(benchmark::State &s) {
     run<uint16_t>(s, plain_encode<uint16_t>);
 }
-void BM_delta2_encode_scalar(benchmark::State &s) { run<uint16_t>(s, scalar_encode<uint16_t>); }
+void BM_delta2_encode_scalar(benchmark::State &s) {
+    run<uint16_t>(s, scalar_encode<uint16_t>);
+}
 void BM_delta2_decode(benchmark::State &s) {
     run<uint16_t>(s, [](uint16_t *v, int32_t n) { delta_samples2(v, n, 0); });
 }

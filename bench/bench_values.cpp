@@ -30,7 +30,8 @@ FILE *output() {
     return f;
 }
 
-void BM_be_read_int_4(benchmark::State &state) {
+// One 4-byte read per iteration, rewinding the input at its end.
+template <typename Read> void read_values(benchmark::State &state, Read read) {
     FILE *f = input();
     std::rewind(f);
     uint32_t v = 0;
@@ -40,22 +41,16 @@ void BM_be_read_int_4(benchmark::State &state) {
             std::rewind(f);
             left = kValues - 1;
         }
-        benchmark::DoNotOptimize(be_read_int_4(f, &v));
+        benchmark::DoNotOptimize(read(f, &v));
     }
 }
 
+void BM_be_read_int_4(benchmark::State &state) {
+    read_values(state, be_read_int_4);
+}
+
 void BM_be_read_int_4_fread(benchmark::State &state) {
-    FILE *f = input();
-    std::rewind(f);
-    uint32_t v = 0;
-    long left = kValues;
-    for (auto _ : state) {
-        if (left-- == 0) {
-            std::rewind(f);
-            left = kValues - 1;
-        }
-        benchmark::DoNotOptimize(std::fread(&v, 4, 1, f));
-    }
+    read_values(state, [](FILE *f, uint32_t *v) { return std::fread(v, 4, 1, f); });
 }
 
 void BM_le_write_int_2(benchmark::State &state) {

@@ -11,17 +11,16 @@ namespace {
 
 // Every test starts from a clean allocator and a known ArrayError, and ends with
 // nothing leaked and nothing freed twice.
-class ArrayTest : public ::testing::Test {
+class ArrayTest : public test_alloc::CheckedTest {
   protected:
     void SetUp() override {
-        test_alloc::reset();
+        CheckedTest::SetUp();
         ArrayError = 12345;
     }
     void TearDown() override {
         if (array_ != nullptr)
             ArrayDestroy(array_);
-        EXPECT_EQ(test_alloc::live_blocks(), 0);
-        EXPECT_EQ(test_alloc::bad_frees(), 0);
+        CheckedTest::TearDown();
     }
     Array make(int32_t element_size, int32_t capacity) {
         array_ = ArrayCreate(element_size, capacity);

@@ -79,14 +79,7 @@ std::string encode(Trace tr) {
     return seqtrace_test::contents_of(stream.get());
 }
 
-class CtfCodecTest : public ::testing::Test {
-  protected:
-    void SetUp() override { test_alloc::reset(); }
-    void TearDown() override {
-        EXPECT_EQ(test_alloc::live_blocks(), 0);
-        EXPECT_EQ(test_alloc::bad_frees(), 0);
-    }
-};
+using CtfCodecTest = test_alloc::CheckedTest;
 
 } // namespace
 

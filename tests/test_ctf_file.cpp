@@ -7,8 +7,8 @@
 #include <cstring>
 #include <string>
 
+#include "every_failure.h"
 #include "files.h"
-#include "test_alloc.h"
 #include "test_codec.h"
 
 using seqtrace_test::contents_of;
@@ -17,17 +17,16 @@ using seqtrace_test::TempDir;
 
 namespace {
 
-class CtfFileTest : public ::testing::Test {
+class CtfFileTest : public test_alloc::CheckedTest {
   protected:
     void SetUp() override {
-        test_alloc::reset();
+        CheckedTest::SetUp();
         test_codec::reset();
         descriptors_ = open_descriptor_count();
     }
     void TearDown() override {
         EXPECT_EQ(open_descriptor_count(), descriptors_);
-        EXPECT_EQ(test_alloc::live_blocks(), 0);
-        EXPECT_EQ(test_alloc::bad_frees(), 0);
+        CheckedTest::TearDown();
     }
     test_codec::State &codec() { return test_codec::state(); }
     TempDir dir_;

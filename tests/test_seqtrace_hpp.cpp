@@ -7,23 +7,12 @@
 #include <type_traits>
 #include <vector>
 
+#include "every_failure.h"
 #include "files.h"
-#include "test_alloc.h"
 
 using seqtrace_test::TempDir;
 
-namespace {
-
-class CppLayerTest : public ::testing::Test {
-  protected:
-    void SetUp() override { test_alloc::reset(); }
-    void TearDown() override {
-        EXPECT_EQ(test_alloc::live_blocks(), 0);
-        EXPECT_EQ(test_alloc::bad_frees(), 0);
-    }
-};
-
-} // namespace
+using CppLayerTest = test_alloc::CheckedTest;
 
 TEST_F(CppLayerTest, OwnersReleaseEverythingTheyHold) {
     {

@@ -1,5 +1,6 @@
-// The out-of-memory loop: an operation run with each of its allocations failing
-// in turn, checked to fail cleanly every time.
+// Allocation checks for GoogleTest: a fixture that fails a test which leaks or
+// frees badly, and the out-of-memory loop, an operation run with each of its
+// allocations failing in turn and checked to fail cleanly every time.
 #ifndef SEQTRACE_TESTS_SUPPORT_EVERY_FAILURE_H
 #define SEQTRACE_TESTS_SUPPORT_EVERY_FAILURE_H
 
@@ -10,6 +11,17 @@
 #include "test_alloc.h"
 
 namespace test_alloc {
+
+// Starts each test with a clean allocator and ends it with nothing leaked and
+// nothing freed twice or out of nowhere.
+class CheckedTest : public ::testing::Test {
+  protected:
+    void SetUp() override { reset(); }
+    void TearDown() override {
+        EXPECT_EQ(live_blocks(), 0);
+        EXPECT_EQ(bad_frees(), 0);
+    }
+};
 
 // Calls make() with the 1st, 2nd, ... request failing in turn, until a call makes
 // no request that was failed. Each failing call must return NULL and leave no new
