@@ -10,9 +10,13 @@
  * makes exactly one fread or fwrite call, uses no heap memory and returns 1 on
  * success or 0 on failure. End of file and stream errors both give 0; the
  * stream's own error and end-of-file indicators are left as stdio set them.
- * A write never changes the variable. A read stores into the variable only on
- * success: after a short read the bytes that were read are consumed and the
- * variable keeps its old value. Neither the stream nor the pointer is checked.
+ * A write fails when fwrite reports the item unwritten, and also when the call
+ * raises the stream's error indicator (glibc's fwrite can report a failed
+ * unbuffered write as done); an indicator already set before the call does not
+ * by itself fail a write. A write never changes the variable. A read stores into
+ * the variable only on success: after a short read the bytes that were read are
+ * consumed and the variable keeps its old value. Neither the stream nor the
+ * pointer is checked.
  *
  * The functions keep no state; they are as thread-safe as a single stdio call
  * on the stream they are given.
