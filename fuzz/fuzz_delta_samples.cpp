@@ -34,6 +34,12 @@ void filter(uint8_t *s, int32_t n, int32_t job) {
 void filter(uint16_t *s, int32_t n, int32_t job) {
     delta_samples2(s, n, job);
 }
+void plain(uint8_t *s, int32_t n, int32_t job) {
+    seqtrace_internal::delta_samples1_plain(reinterpret_cast<int8_t *>(s), n, job);
+}
+void plain(uint16_t *s, int32_t n, int32_t job) {
+    seqtrace_internal::delta_samples2_plain(s, n, job);
+}
 
 template <typename T> void check(const uint8_t *data, size_t size, size_t offset) {
     const size_t n = size / sizeof(T);

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <type_traits>
 
 namespace {
 
@@ -158,13 +159,85 @@ template <typename V, typename T> int32_t delta_encode_vector(T *s, int32_t n) {
     return top;
 }
 
-// Decodes whole blocks from the bottom up: both running sums are prefix sums
-// within the block plus the sums carried from the block below, kept in every lane.
-// Returns how many values it decoded and the two sums reached.
-template <typename V, typename T> int32_t delta_decode_vector(T *s, int32_t n, T *first, T *value) {
+// Interleaves the low halves, and the high halves, of two vectors' lanes.
+u16x8 unpack_low(u16x8 a, u16x8 b) {
+    return __builtin_shufflevector(a, b, 0, 8, 1, 9, 2, 10, 3, 11);
+}
+u16x8 unpack_high(u16x8 a, u16x8 b) {
+    return __builtin_shufflevector(a, b, 4, 12, 5, 13, 6, 14, 7, 15);
+}
+
+// Transposes eight vectors of eight lanes: afterwards rows[j] lane c holds what
+// rows[c] lane j held. Three rounds of interleaving row i with row i + 4.
+void transpose(u16x8 (&rows)[8]) {
+    for (int round = 0; round < 3; ++round) {
+        u16x8 out[8];
+        for (size_t i = 0; i < 4; ++i) {
+            out[2 * i] = unpack_low(rows[i], rows[i + 4]);
+            out[2 * i + 1] = unpack_high(rows[i], rows[i + 4]);
+        }
+        for (size_t i = 0; i < 8; ++i)
+            rows[i] = out[i];
+    }
+}
+
+template <typename V, typename T> V broadcast(T x) {
+    V v;
+    for (size_t i = 0; i < sizeof(V) / sizeof(T); ++i)
+        v[i] = x;
+    return v;
+}
+
+// Decodes the first 8 * chunk 2-byte values, chunk a multiple of 8, as eight
+// chunks side by side: with the chunks transposed into the lanes, each lane runs
+// both sums down its own chunk with plain vertical adds, from zero. Then every
+// chunk is put right with the sums carried into it from the chunks below: a chunk
+// entered with sums f and v needs v + (i + 1) * f added to its i-th value. (For
+// 1-byte values the sixteen-lane version of this spills registers and loses to
+// the blocks, so they keep to the blocks.)
+void delta_decode_chunks(uint16_t *s, size_t chunk, uint16_t *first, uint16_t *value) {
+    u16x8 firsts = {};
+    u16x8 values = {};
+    for (size_t row = 0; row < chunk; row += 8) {
+        u16x8 tile[8];
+        for (size_t c = 0; c < 8; ++c)
+            tile[c] = load<u16x8>(s + c * chunk + row);
+        transpose(tile);
+        for (size_t j = 0; j < 8; ++j) {
+            firsts += tile[j];
+            values += firsts;
+            tile[j] = values;
+        }
+        transpose(tile);
+        for (size_t c = 0; c < 8; ++c)
+            store(s + c * chunk + row, tile[c]);
+    }
+
+    const u16x8 ramp = {1, 2, 3, 4, 5, 6, 7, 8};
+    uint16_t f = 0;
+    uint16_t v = 0;
+    for (size_t c = 0; c < 8; ++c) {
+        if (c > 0) {
+            u16x8 add = broadcast<u16x8>(v) + ramp * broadcast<u16x8>(f);
+            const u16x8 step = broadcast<u16x8>(static_cast<uint16_t>(8 * f));
+            for (uint16_t *p = s + c * chunk, *end = p + chunk; p < end; p += 8, add += step)
+                store(p, load<u16x8>(p) + add);
+        }
+        v = static_cast<uint16_t>(v + values[c] + chunk * f);
+        f = static_cast<uint16_t>(f + firsts[c]);
+    }
+    *first = f;
+    *value = v;
+}
+
+// Decodes whole blocks from the bottom up, from the sums first and value: both
+// running sums are prefix sums within the block plus the sums carried from the
+// block below, kept in every lane. Returns how many values it decoded, and leaves
+// the two sums reached in first and value.
+template <typename V, typename T> int32_t delta_decode_blocks(T *s, int32_t n, T *first, T *value) {
     constexpr int32_t lanes = sizeof(V) / sizeof(T);
-    V carried_first = {};
-    V carried_value = {};
+    V carried_first = broadcast<V>(*first);
+    V carried_value = broadcast<V>(*value);
     int32_t i = 0;
     for (; i + lanes <= n; i += lanes) {
         const V firsts = prefix_sums(load<V>(s + i)) + carried_first;
@@ -178,16 +251,31 @@ template <typename V, typename T> int32_t delta_decode_vector(T *s, int32_t n, T
     return i;
 }
 
+// Long arrays of 2-byte values go through the chunks, whatever is left through
+// whole blocks, the last few values through the plain loop.
+template <typename V, typename T> void delta_decode_vector(T *s, int32_t n) {
+    T first = 0;
+    T value = 0;
+    int32_t done = 0;
+    // Eight chunks of a multiple of 8 values, worth it from a few hundred on.
+    if constexpr (std::is_same_v<T, uint16_t>) {
+        const int32_t chunk = n / 64 * 8;
+        if (chunk >= 32) {
+            delta_decode_chunks(s, static_cast<size_t>(chunk), &first, &value);
+            done = 8 * chunk;
+        }
+    }
+    done += delta_decode_blocks<V>(s + done, n - done, &first, &value);
+    delta_decode_plain(s + done, n - done, first, value);
+}
+
 template <typename V, typename T> void delta_filter(T *samples, int32_t count, int32_t job) {
     if (count <= 0)
         return;
-    if (job == 1) {
+    if (job == 1)
         delta_encode_plain(samples, delta_encode_vector<V>(samples, count));
-    } else {
-        T first, value;
-        const int32_t done = delta_decode_vector<V>(samples, count, &first, &value);
-        delta_decode_plain(samples + done, count - done, first, value);
-    }
+    else
+        delta_decode_vector<V>(samples, count);
 }
 #endif
 

@@ -363,27 +363,53 @@ TEST(DeltaSamples, TouchesNothingOutsideTheArray) {
     }
 }
 
+namespace {
+
+// Filters copies of words and bytes at offset with the fast path and the plain
+// loop, both directions, and requires the whole buffers, guards included, to agree.
+void check_fast_against_plain(const std::vector<uint8_t> &bytes, const std::vector<uint16_t> &words,
+                              size_t offset, int32_t n) {
+    for (const int32_t job : {1, 0}) {
+        auto fast1 = bytes, plain1 = bytes;
+        auto fast2 = words, plain2 = words;
+        delta_samples1(reinterpret_cast<int8_t *>(fast1.data() + offset), n, job);
+        seqtrace_internal::delta_samples1_plain(reinterpret_cast<int8_t *>(plain1.data() + offset),
+                                                n, job);
+        delta_samples2(fast2.data() + offset, n, job);
+        seqtrace_internal::delta_samples2_plain(plain2.data() + offset, n, job);
+        ASSERT_EQ(fast1, plain1) << "job " << job;
+        ASSERT_EQ(fast2, plain2) << "job " << job;
+    }
+}
+
+} // namespace
+
 TEST(DeltaSamples, FastPathMatchesThePlainLoopAtEveryLengthAndOffset) {
     // Each array sits at a different offset in a buffer whose guard bytes must
-    // come through untouched; both widths, both directions.
+    // come through untouched.
     std::mt19937 rng(99);
     constexpr size_t kGuard = 40;
     for (int32_t n = 0; n <= 300; ++n) {
         for (size_t offset = 0; offset < 8; ++offset) {
             SCOPED_TRACE("length " + std::to_string(n) + ", offset " + std::to_string(offset));
-            const auto bytes = random_samples<uint8_t>(rng, static_cast<size_t>(n) + 2 * kGuard);
-            const auto words = random_samples<uint16_t>(rng, static_cast<size_t>(n) + 2 * kGuard);
-            for (const int32_t job : {1, 0}) {
-                auto fast1 = bytes, plain1 = bytes;
-                auto fast2 = words, plain2 = words;
-                delta_samples1(reinterpret_cast<int8_t *>(fast1.data() + offset), n, job);
-                seqtrace_internal::delta_samples1_plain(
-                    reinterpret_cast<int8_t *>(plain1.data() + offset), n, job);
-                delta_samples2(fast2.data() + offset, n, job);
-                seqtrace_internal::delta_samples2_plain(plain2.data() + offset, n, job);
-                ASSERT_EQ(fast1, plain1) << "job " << job;
-                ASSERT_EQ(fast2, plain2) << "job " << job;
-            }
+            const size_t size = static_cast<size_t>(n) + 2 * kGuard;
+            check_fast_against_plain(random_samples<uint8_t>(rng, size),
+                                     random_samples<uint16_t>(rng, size), offset, n);
+        }
+    }
+}
+
+TEST(DeltaSamples, FastPathMatchesThePlainLoopOnLongArrays) {
+    // Long arrays are decoded in chunks side by side; these lengths reach that
+    // path for both widths, with every kind of remainder after it.
+    std::mt19937 rng(7);
+    for (const int32_t n :
+         {255, 256, 257, 319, 1023, 1024, 1025, 1279, 4096, 4353, 65535, 100003}) {
+        for (const size_t offset : {0, 1, 3, 7}) {
+            SCOPED_TRACE("length " + std::to_string(n) + ", offset " + std::to_string(offset));
+            const size_t size = static_cast<size_t>(n) + 16;
+            check_fast_against_plain(random_samples<uint8_t>(rng, size),
+                                     random_samples<uint16_t>(rng, size), offset, n);
         }
     }
 }
