@@ -11,6 +11,7 @@
 #include <seqtrace/seqtrace.hpp>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -27,6 +28,13 @@ const char kUsage[] = "usage: scftool info [-f LIST] [FILE...]\n"
 const char *const kSuffixes[] = {".gz", ".bz", ".bz2", ".Z", ".z"};
 const char kChannels[] = "ACGT";
 constexpr int64_t kHeaderBytes = 128;
+
+// A sample point's four values, and a base's four probabilities, in file order.
+template <typename Point> std::array<decltype(Point::sample_A) Point::*, 4> channel_fields() {
+    return {&Point::sample_A, &Point::sample_C, &Point::sample_G, &Point::sample_T};
+}
+const std::array<uint8_t ScfBase::*, 4> kProbabilities = {&ScfBase::prob_A, &ScfBase::prob_C,
+                                                          &ScfBase::prob_G, &ScfBase::prob_T};
 
 struct Tool {
     FILE *out;
@@ -107,8 +115,7 @@ void undelta(std::vector<uint16_t> &c) {
 template <typename Point, typename T>
 bool read_channels(FILE *f, const ScfHeader &h, seqtrace::view<Point> points, Tool &tool) {
     std::vector<T> channel(h.samples);
-    T Point::*const fields[] = {&Point::sample_A, &Point::sample_C, &Point::sample_G,
-                                &Point::sample_T};
+    const auto fields = channel_fields<Point>();
     std::fprintf(tool.out, " ");
     for (int c = 0; c < 4; ++c) {
         for (T &v : channel)
@@ -133,9 +140,7 @@ bool read_bases(FILE *f, seqtrace::view<ScfBase> bases) {
     for (ScfBase &b : bases)
         if (!be_read_int_4(f, &b.peak_index))
             return false;
-    uint8_t ScfBase::*const probabilities[] = {&ScfBase::prob_A, &ScfBase::prob_C, &ScfBase::prob_G,
-                                               &ScfBase::prob_T};
-    for (auto field : probabilities)
+    for (auto field : kProbabilities)
         for (ScfBase &b : bases)
             if (!be_read_int_1(f, &(b.*field)))
                 return false;
@@ -284,8 +289,7 @@ const char kComment[] = "NAME=sample\n";
 
 template <typename T, typename Point>
 void fill_points(seqtrace::view<Point> points, double height) {
-    T Point::*const fields[] = {&Point::sample_A, &Point::sample_C, &Point::sample_G,
-                                &Point::sample_T};
+    const auto fields = channel_fields<Point>();
     for (int32_t i = 0; i < kPoints; ++i) {
         double level[4] = {4, 4, 4, 4};
         for (int32_t b = 0; b < kBases; ++b) {
@@ -312,8 +316,7 @@ void delta(std::vector<uint16_t> &c) {
 }
 
 template <typename T, typename Point> bool write_channels(FILE *f, seqtrace::view<Point> points) {
-    T Point::*const fields[] = {&Point::sample_A, &Point::sample_C, &Point::sample_G,
-                                &Point::sample_T};
+    const auto fields = channel_fields<Point>();
     for (auto field : fields) {
         std::vector<T> channel;
         for (const Point &p : points)
@@ -353,7 +356,7 @@ bool write_trace(FILE *f, ScfRecord &record) {
     for (const ScfBase &b : bases)
         if (!be_write_int_4(f, &b.peak_index))
             return false;
-    for (auto field : {&ScfBase::prob_A, &ScfBase::prob_C, &ScfBase::prob_G, &ScfBase::prob_T})
+    for (auto field : kProbabilities)
         for (const ScfBase &b : bases)
             if (!be_write_int_1(f, &(b.*field)))
                 return false;

@@ -17,7 +17,6 @@ struct State {
     long bad_frees = 0;
     int64_t largest = 0;
     long fail_at = 0;
-    bool sticky = false;
     int64_t limit = -1;
 };
 
@@ -41,15 +40,15 @@ bool refuse(int64_t size) {
     ++s.requests;
     s.largest = std::max(s.largest, size);
     bool refused = size < 0 || size > INT32_MAX || (s.limit >= 0 && size > s.limit);
-    if (s.fail_at > 0 && (s.requests == s.fail_at || (s.sticky && s.requests > s.fail_at)))
+    if (s.fail_at > 0 && s.requests == s.fail_at)
         refused = true;
     if (refused)
         ++s.failures;
     return refused;
 }
 
-void record(test_alloc::Event::Kind kind, int64_t size, void *block, bool failed) {
-    state().log.push_back({kind, size, block, failed});
+void record(test_alloc::Event::Kind kind, int64_t size, void *block) {
+    state().log.push_back({kind, size, block});
 }
 
 size_t bytes(int64_t size) {
@@ -66,13 +65,11 @@ void reset() {
     s.requests = s.failures = s.bad_frees = 0;
     s.largest = 0;
     s.fail_at = 0;
-    s.sticky = false;
     s.limit = -1;
 }
 
-void fail_at(long n, bool sticky) {
+void fail_at(long n) {
     state().fail_at = n > 0 ? state().requests + n : 0;
-    state().sticky = sticky;
 }
 
 void set_limit(int64_t limit) {
@@ -108,7 +105,7 @@ extern "C" {
 
 void *xmalloc(int32_t size) {
     if (refuse(size)) {
-        record(test_alloc::Event::Malloc, size, nullptr, true);
+        record(test_alloc::Event::Malloc, size, nullptr);
         return nullptr;
     }
     void *block = std::malloc(bytes(size));
@@ -116,20 +113,20 @@ void *xmalloc(int32_t size) {
         junk(block, 0, static_cast<size_t>(size));
         state().live[block] = size;
     }
-    record(test_alloc::Event::Malloc, size, block, block == nullptr);
+    record(test_alloc::Event::Malloc, size, block);
     return block;
 }
 
 void *xcalloc(int32_t count, int32_t size) {
     const int64_t total = count < 0 || size < 0 ? -1 : int64_t{count} * size;
     if (refuse(total)) {
-        record(test_alloc::Event::Calloc, total, nullptr, true);
+        record(test_alloc::Event::Calloc, total, nullptr);
         return nullptr;
     }
     void *block = std::calloc(bytes(total), 1);
     if (block != nullptr)
         state().live[block] = static_cast<int32_t>(total);
-    record(test_alloc::Event::Calloc, total, block, block == nullptr);
+    record(test_alloc::Event::Calloc, total, block);
     return block;
 }
 
@@ -140,7 +137,7 @@ void *xrealloc(void *block, int32_t size) {
         return nullptr;
     }
     if (refuse(size)) {
-        record(test_alloc::Event::Realloc, size, nullptr, true);
+        record(test_alloc::Event::Realloc, size, nullptr);
         return nullptr;
     }
     const int32_t old_size = block != nullptr ? s.live[block] : 0;
@@ -150,13 +147,13 @@ void *xrealloc(void *block, int32_t size) {
         junk(grown, static_cast<size_t>(std::min(old_size, size)), static_cast<size_t>(size));
         s.live[grown] = size;
     }
-    record(test_alloc::Event::Realloc, size, grown, grown == nullptr);
+    record(test_alloc::Event::Realloc, size, grown);
     return grown;
 }
 
 void xfree(void *block) {
     State &s = state();
-    record(test_alloc::Event::Free, 0, block, false);
+    record(test_alloc::Event::Free, 0, block);
     if (block == nullptr || s.live.erase(block) == 0) {
         ++s.bad_frees;
         return;

@@ -17,16 +17,15 @@ struct Event {
     enum Kind { Malloc, Calloc, Realloc, Free } kind;
     int64_t size; // bytes requested (count * size for xcalloc); 0 for Free
     void *block;  // the block returned (NULL on failure), or the one freed
-    bool failed;  // the request was refused
 };
 
 // Clears the log and the counters of requests and bad frees, and cancels any
 // planned failure. Blocks still live stay counted as live.
 void reset();
 
-// Makes the nth request from now (1 = the next) fail, and every later one too when
-// sticky; 0 cancels. Requests are calls of xmalloc, xcalloc and xrealloc.
-void fail_at(long n, bool sticky = false);
+// Makes the nth request from now (1 = the next) fail; 0 cancels. Requests are
+// calls of xmalloc, xcalloc and xrealloc.
+void fail_at(long n);
 
 // Refuses, like a failure, every request of more than bytes; negative: no limit.
 void set_limit(int64_t bytes);
